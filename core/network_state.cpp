@@ -1,0 +1,1 @@
+#include "core/network_state.h"

@@ -1,0 +1,19 @@
+// Network time and its offset from the local clock, shared by the measuring threads and the UI.
+#pragma once
+
+#include <atomic>
+
+#include "core/serial_date.h"
+
+// Each is written and read as one whole 8-byte value: a reader sees the old value or the new
+// one, never half of each. No lock joins the two; a reader may see a new NetworkTime with the
+// old NetworkOffset for one tick, which is harmless.
+static_assert(std::atomic<double>::is_always_lock_free,
+              "the shared doubles must be lock-free (build for i686 or later)");
+
+// 0 until a measurement succeeded and after one failed; otherwise the network time (UTC+8).
+extern std::atomic<SerialDate> NetworkTime;
+// Network time minus the local clock, in days; 0 at start and after a correction by the button.
+extern std::atomic<double> NetworkOffset;
+
+constexpr double kNetworkZoneOffsetHours = 8.0;

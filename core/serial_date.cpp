@@ -1,0 +1,1 @@
+#include "core/serial_date.h"

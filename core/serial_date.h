@@ -1,0 +1,56 @@
+// SerialDate arithmetic: day numbers, times of day, splitting, adding hours and formatting.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Days since 1899-12-30 00:00 (1900-01-01 is day 2), the time of day as the fraction.
+// Every value the program makes is a whole number of seconds.
+using SerialDate = double;
+
+constexpr double kSecondsPerDay = 86400.0;
+constexpr double kMinutesPerDay = 1440.0;
+constexpr double kHoursPerDay = 24.0;
+
+// Added to the fraction of a day before it is cut into clock fields, so that a sum of
+// whole seconds lying a floating-point hair below a second still counts as that second.
+constexpr double kSplitEpsilonDays = 1e-9;
+
+struct DateTimeFields {
+    int Year = 0;
+    int Month = 0;   // 1..12
+    int Day = 0;     // 1..31
+    int Hour = 0;    // 0..23
+    int Minute = 0;  // 0..59
+    int Second = 0;  // 0..59
+};
+
+// Gregorian day number of a calendar date. Months and days out of range roll into the
+// neighbouring years and months: month 0 is December of the year before, day 0 the last
+// day of the month before, day 32 of January is 1 February.
+long DaySerial(int year, int month, int day);
+
+// Fraction of a day for "hh:mm" or "hh:mm:ss", optionally followed by AM or PM;
+// 0 when the text is not a time of day.
+double TimeOfDayValue(std::string_view text);
+
+// DaySerial of the date plus the time of day as a fraction.
+SerialDate SerialFromFields(const DateTimeFields& fields);
+
+// Calendar and clock fields of a SerialDate, truncated after adding kSplitEpsilonDays.
+// A value a hair below midnight carries into the next day at 00:00:00.
+DateTimeFields SplitSerialDate(SerialDate date);
+
+// Adds the whole part of hours (truncated toward zero); hours past 23 carry into the next day.
+SerialDate AddHours(double hours, SerialDate date);
+
+// The user's separators, which replace ":" and "/" in a pattern.
+struct DateSeparators {
+    std::string Time = ":";
+    std::string Date = "/";
+};
+
+// Writes "yyyy", "mm" (month, or minute right after an hour field), "dd", "hh", "ss";
+// ":" and "/" become the given separators; every other character is copied.
+std::string FormatSerialDate(SerialDate date, std::string_view pattern,
+                             const DateSeparators& separators);

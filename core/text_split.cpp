@@ -1,0 +1,1 @@
+#include "core/text_split.h"

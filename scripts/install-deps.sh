@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on Debian 12, skipping what is already there.
+set -euo pipefail
+
+packages=(
+    cmake make g++-mingw-w64-i686 googletest clang libclang-rt-14-dev
+    wine wine32:i386 wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei
+    x11-utils python3 iproute2 util-linux procps
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "installing: ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

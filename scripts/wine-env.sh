@@ -1,0 +1,50 @@
+# Sourced by the run and test scripts: a ready Wine prefix, a display, and cleanup at exit.
+# shellcheck shell=bash
+source "$(dirname "${BASH_SOURCE[0]}")/wine-vars.sh"
+
+TIKORA_XVFB_PID=""
+
+wine_env_stop() {
+    wineserver -k >/dev/null 2>&1 || true
+    if [ -n "$TIKORA_XVFB_PID" ]; then
+        kill "$TIKORA_XVFB_PID" >/dev/null 2>&1 || true
+        wait "$TIKORA_XVFB_PID" 2>/dev/null || true
+    fi
+}
+
+# An X display: the user's own, or a private Xvfb when there is none.
+wine_env_display() {
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+        return
+    fi
+    local number
+    for number in $(seq 90 120); do
+        [ -e "/tmp/.X${number}-lock" ] && continue
+        Xvfb ":${number}" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        TIKORA_XVFB_PID=$!
+        export DISPLAY=":${number}"
+        for _ in $(seq 50); do
+            [ -e "/tmp/.X11-unix/X${number}" ] && return
+            sleep 0.1
+        done
+    done
+    echo "no X display could be started" >&2
+    return 1
+}
+
+# The prefix with a CJK font standing in for the form's face name, at 96 DPI.
+wine_env_prefix() {
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wineserver -p >/dev/null 2>&1
+    wine wineboot </dev/null >/dev/null 2>&1
+    local replacements='HKCU\Software\Wine\Fonts\Replacements'
+    wine reg add "$replacements" /v "Microsoft YaHei" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+    wine reg add "$replacements" /v "微软雅黑" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+}
+
+wine_env_start() {
+    trap wine_env_stop EXIT
+    wine_env_display
+    wine_env_prefix
+}
