@@ -1,0 +1,22 @@
+// Asking the time sources over HTTP/1.0 for their Date header.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/serial_date.h"
+
+// The UTC time of the first built-in source that answers with a usable Date header, or 0.0.
+SerialDate FetchNetworkTime();
+// The same over a given list, each source reached on the given TCP port (tests use loopback).
+SerialDate FetchNetworkTimeFrom(std::span<const std::string_view> sources, uint16_t port);
+
+// One exchange with a source on port 80: the Date header's value behind the weekday's comma,
+// or empty on any failure.
+std::string HttpGetDateHeader(std::string_view url);
+std::string HttpGetDateHeaderAt(std::string_view url, uint16_t port);
+
+// IPv4 address in network byte order, from a dotted quad or a name lookup; 0 if unresolved.
+uint32_t ResolveHostAddress(std::string_view host);
