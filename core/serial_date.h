@@ -27,21 +27,24 @@ struct DateTimeFields {
 
 // Gregorian day number of a calendar date. Months and days out of range roll into the
 // neighbouring years and months: month 0 is December of the year before, day 0 the last
-// day of the month before, day 32 of January is 1 February.
+// day of the month before, day 32 of January is 1 February. Absurd dates saturate at the
+// limits of long (32 bits on Windows) instead of wrapping.
 long DaySerial(int year, int month, int day);
 
-// Fraction of a day for "hh:mm" or "hh:mm:ss", optionally followed by AM or PM;
-// 0 when the text is not a time of day.
+// Fraction of a day for "hh:mm" or "hh:mm:ss" (hours 0..23), or for the same with hours 1..12
+// followed by AM or PM (12 AM is midnight, 12 PM noon); 0 when the text is not a time of day.
 double TimeOfDayValue(std::string_view text);
 
 // DaySerial of the date plus the time of day as a fraction.
 SerialDate SerialFromFields(const DateTimeFields& fields);
 
 // Calendar and clock fields of a SerialDate, truncated after adding kSplitEpsilonDays.
-// A value a hair below midnight carries into the next day at 00:00:00.
+// A value a hair below midnight carries into the next day at 00:00:00. All fields are 0 for
+// NaN, infinities and values beyond 1e11 days, which have no calendar date.
 DateTimeFields SplitSerialDate(SerialDate date);
 
 // Adds the whole part of hours (truncated toward zero); hours past 23 carry into the next day.
+// 0.0 when date has no calendar date (see SplitSerialDate).
 SerialDate AddHours(double hours, SerialDate date);
 
 // The user's separators, which replace ":" and "/" in a pattern.
@@ -51,6 +54,7 @@ struct DateSeparators {
 };
 
 // Writes "yyyy", "mm" (month, or minute right after an hour field), "dd", "hh", "ss";
-// ":" and "/" become the given separators; every other character is copied.
+// ":" and "/" become the given separators; every other character is copied. Empty when date
+// has no calendar date.
 std::string FormatSerialDate(SerialDate date, std::string_view pattern,
                              const DateSeparators& separators);

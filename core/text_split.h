@@ -6,7 +6,8 @@
 #include <vector>
 
 // Splits at every occurrence of delimiter (exact, case-sensitive). Returns the number of
-// fields (at least 1); an empty text returns -1 and leaves fields as they were.
+// fields (at least 1); an empty text returns -1 and leaves fields as they were. An empty
+// delimiter occurs nowhere: the whole text is the one field.
 int SplitText(std::string_view text, std::string_view delimiter, std::vector<std::string>& fields);
 
 // Removes leading and trailing blanks (spaces only).

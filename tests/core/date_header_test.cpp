@@ -1,0 +1,126 @@
+// Finding the Date header in a source's answer and turning its value into a UTC SerialDate.
+#include "core/date_header.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace std::string_literals;
+
+TEST(ScanForDateHeader, FindsTheFirstMarkerAndCutsTheValue) {
+    struct Case {
+        std::string Received;
+        bool MarkerFound;
+        const char* Value;
+    };
+    const Case cases[] = {
+        {"HTTP/1.1 302 Found\r\nServer: x\r\nDate: Sun, 06 Dec 2026 16:28:27 GMT\r\n"
+         "Content-Length: 0\r\n\r\n",
+         true, "06 Dec 2026 16:28:27 GMT"},
+        {"HTTP/1.1 200 OK\r\ndate: Sun, 06 Dec 2026 16:28:27 GMT\r\n\r\n", false, ""},
+        {"HTTP/1.0 200 OK\r\n\0\0\0Date: Sun, 06 Dec 2026 16:28:27 GMT\r\n"s, true,
+         "06 Dec 2026 16:28:27 GMT"},
+        {"Date: Mon, 07 Dec 2026 00:00:00 GMT\r\nDate: Sun, 06 Dec 2026 16:28:27 GMT\r\n", true,
+         "07 Dec 2026 00:00:00 GMT"},
+        {"X-Up-Date: Sun, 06 Dec 2026 16:28:27 GMT\r\n", true, "06 Dec 2026 16:28:27 GMT"},
+        {"Date:Sun, 06 Dec 2026 16:28:27 GMT", true, "06 Dec 2026 16:28:27 GMT"},
+        {"Date: Sun,   06 Dec 2026 16:28:27 GMT   \r\n", true, "06 Dec 2026 16:28:27 GMT"},
+        {"Date: Sun, 06 Dec 2026 16:2", true, "06 Dec 2026 16:2"},  // read cut short
+        // The comma must be looked for within the Date line only.
+        {"Date: 06 Dec 2026 16:28:27 GMT\r\nVary: a, b\r\n", true, ""},
+        {"Date: Sun, 06 Dec 2026 16:28:27 GMT\nVary: x\n", true,
+         "06 Dec 2026 16:28:27 GMT\nVary: x\n"},
+        {"Date:", true, ""},
+        {"Date:,", true, ""},
+        {"Date: ,", true, ""},
+        {"", false, ""},
+    };
+    for (const Case& c : cases) {
+        const DateHeaderScan scan = ScanForDateHeader(c.Received);
+        EXPECT_EQ(c.MarkerFound, scan.MarkerFound) << c.Received;
+        EXPECT_EQ(c.Value, scan.Value) << c.Received;
+    }
+}
+
+// The received bytes are no terminated string: nothing past their end may be read.
+TEST(ScanForDateHeader, StaysWithinTheBytesReceived) {
+    const std::string text = "HTTP/1.0 200 OK\r\nDate: Sun, 06 Dec";
+    for (std::size_t length = 0; length <= text.size(); ++length) {
+        const auto exact = std::make_unique<char[]>(length);
+        text.copy(exact.get(), length);
+        (void)ScanForDateHeader(std::string_view(exact.get(), length));
+    }
+    EXPECT_EQ("06 Dec", ScanForDateHeader(text).Value);
+}
+
+TEST(MonthNumber, UpperCaseNamesOnly) {
+    const char* const names[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                 "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+    for (int month = 1; month <= 12; ++month) {
+        EXPECT_EQ(month, MonthNumber(names[month - 1]));
+    }
+    for (const char* other : {"Jan", "JANUARY", "JA", "", "12", "DEC "}) {
+        EXPECT_EQ(0, MonthNumber(other)) << other;
+    }
+}
+
+TEST(ParseDateHeaderValue, AcceptedValues) {
+    struct Case {
+        const char* Value;
+        double Expected;
+    };
+    const Case cases[] = {
+        {"06 Nov 1994 08:49:37 GMT", 34644.367789351854},
+        {"06 Dec 2026 16:28:27 GMT", 46362.686423611114},
+        {"06 dec 2026 16:28:27 gmt", 46362.686423611114},
+        {"6 Dec 2026 16:28:27 GMT", 46362.686423611114},
+        {"29 Feb 2024 23:59:59 GMT", 45351 + 86399 / 86400.0},
+        {"06 Dec 2026 16:28 GMT", 46362 + 59280 / 86400.0},
+        // A time field that is no clock time counts as midnight.
+        {"06 Dec 2026 16h28 GMT", 46362.0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.Expected, ParseDateHeaderValue(c.Value)) << c.Value;
+    }
+}
+
+TEST(ParseDateHeaderValue, RejectedValues) {
+    const char* const values[] = {
+        "",
+        "06  Dec 2026 16:28:27 GMT",
+        "06 Dec 2026 16:28:27 UTC",
+        "06 Dec 2026 16:28:27 +0000",
+        "06 Dec 2026 16:28:27 GMT ",
+        "06 Dec 2026 16:28:27",
+        "Sun, 06 Dec 2026 16:28:27 GMT",
+        "06-Nov-94 08:49:37 GMT",  // the obsolete form, behind its comma
+        "Sun Nov  6 08:49:37 1994",
+        "06 Foo 2026 16:28:27 GMT",  // unknown month: not December of 2025
+        "06 12 2026 16:28:27 GMT",
+        "06 December 2026 16:28:27 GMT",
+        "06\tDec 2026 16:28:27 GMT",
+    };
+    for (const char* value : values) {
+        EXPECT_EQ(0.0, ParseDateHeaderValue(value)) << value;
+    }
+}
+
+TEST(ParseDateHeaderValue, HugeNumbersSaturate) {
+    const double value = ParseDateHeaderValue("99999999999999999999 Dec 99999999999 99:99 GMT");
+    EXPECT_TRUE(std::isfinite(value));
+    EXPECT_GT(value, 46362.0);
+}
+
+TEST(DateHeaderChain, AnswerToNetworkTimeReadout) {
+    const DateHeaderScan scan = ScanForDateHeader(
+        "HTTP/1.1 301 Moved Permanently\r\nDate: Sun, 06 Dec 2026 16:28:27 GMT\r\n\r\n");
+    const SerialDate network = AddHours(8, ParseDateHeaderValue(scan.Value));
+    EXPECT_EQ(46363.01975694444, network);
+    EXPECT_EQ("2026-12-07 00:28:27", FormatSerialDate(network, "yyyy-mm-dd hh:mm:ss", {}));
+}
+
+}  // namespace
