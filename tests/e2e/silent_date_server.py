@@ -1,0 +1,50 @@
+#!/usr/bin/env python3
+"""Answers every HTTP request on 127.0.0.1 with the true UTC time in a Date header.
+
+Used by the silent-mode end-to-end test as the stand-in for all three time sources.
+"""
+import argparse
+import email.utils
+import pathlib
+import socketserver
+import time
+
+HEAD_LIMIT_BYTES = 8192
+
+
+class DateAnswer(socketserver.StreamRequestHandler):
+    def handle(self):
+        request_line = self.rfile.readline(HEAD_LIMIT_BYTES)
+        while self.rfile.readline(HEAD_LIMIT_BYTES) not in (b"\r\n", b"\n", b""):
+            pass
+        body = b"ok"
+        head = (
+            "HTTP/1.0 200 OK\r\n"
+            f"Date: {email.utils.formatdate(usegmt=True)}\r\n"
+            "Content-Type: text/plain\r\n"
+            f"Content-Length: {len(body)}\r\n"
+            "\r\n"
+        )
+        self.wfile.write(head.encode("ascii") + body)
+        with open(self.server.request_log, "a", encoding="utf-8") as log:
+            log.write(f"{time.time():.3f} {request_line.decode('latin-1').strip()}\n")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--port", type=int, default=80)
+    parser.add_argument("--delay", type=float, default=0.0, help="seconds before listening")
+    parser.add_argument("--log", required=True, help="one line per request served")
+    parser.add_argument("--ready", required=True, help="file created once listening")
+    args = parser.parse_args()
+
+    time.sleep(args.delay)
+    socketserver.TCPServer.allow_reuse_address = True
+    with socketserver.TCPServer(("127.0.0.1", args.port), DateAnswer) as server:
+        server.request_log = args.log
+        pathlib.Path(args.ready).touch()
+        server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
