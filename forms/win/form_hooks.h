@@ -15,5 +15,3 @@ int RefreshReadouts(HWND form, UINT_PTR timerId);
 // Clicks (notification code 0) of the check box and of the button.
 int OnAutostartClicked(int controlIndex, HWND form, HWND control, int controlId);
 int OnCorrectNowClicked(int controlIndex, HWND form, HWND control, int controlId);
-// WM_PAINT of a clock face; returns -1 once it has painted the face.
-int PaintClockFace(int controlIndex, HWND form, HWND face);

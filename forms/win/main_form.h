@@ -10,5 +10,10 @@ inline constexpr wchar_t kMainFormClassName[] = L"FORM_Tikora_FORM1_CLASS";
 // or 0 when the form window could not be created.
 INT_PTR CreateMainForm(HWND parent, int loopMode, INT_PTR creationValue);
 
+// The first half of CreateMainForm: registers the class, sets FormResult to creationValue and
+// creates the hidden form with its controls (the application's OnFormCreated has run when it
+// returns). Null when the window could not be created. RunFormLoop shows and runs it.
+HWND CreateMainFormWindow(HWND parent, INT_PTR creationValue);
+
 // Builds the six controls; called while the form handles WM_CREATE.
 void CreateFormControls(HWND form);

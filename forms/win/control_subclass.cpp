@@ -1,0 +1,70 @@
+// The procedure every control of a form runs in front of its own.
+#include <windows.h>
+
+#include "forms/win/clock_face.h"
+#include "forms/win/control_record.h"
+#include "forms/win/form_runtime.h"
+#include "forms/win/main_form_controls.h"
+
+namespace {
+
+LRESULT CallPrevious(WNDPROC previous, HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    return previous != nullptr ? CallWindowProcW(previous, control, message, wParam, lParam)
+                               : DefWindowProcW(control, message, wParam, lParam);
+}
+
+// Everything the runtime added to the control is undone before its own procedure sees
+// WM_DESTROY, so nothing of ours is reachable from the dying window afterwards.
+LRESULT DetachOnDestroy(HWND control, ControlRecord* record, WPARAM wParam, LPARAM lParam) {
+    if (record->BackBrush != nullptr) {
+        DeleteObject(record->BackBrush);
+    }
+    if (record->Font != nullptr) {
+        DeleteObject(record->Font);
+    }
+    const WNDPROC previous = record->PrevWndProc;
+    FreeControlRecord(record);
+    RemovePropW(control, kRecordProperty);
+    ReleaseWindowTags(control);
+    if (previous != nullptr) {
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    }
+    CallPrevious(previous, control, WM_DESTROY, wParam, lParam);
+    return 0;
+}
+
+}  // namespace
+
+LRESULT CALLBACK ControlSubclassProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    ControlRecord* record = FindControlRecord(control);
+    if (record == nullptr) {
+        // Not reachable through AttachControlRecord, which attaches before subclassing;
+        // without the record the previous procedure is unknown.
+        return DefWindowProcW(control, message, wParam, lParam);
+    }
+    switch (message) {
+        case WM_DESTROY:
+            return DetachOnDestroy(control, record, wParam, lParam);
+        case WM_SETFOCUS:
+            if (ControlRecord* form = FindControlRecord(GetParent(control))) {
+                form->FocusedChild = control;
+            }
+            break;
+        case WM_PAINT: {
+            // The faces draw themselves; the static control never paints them.
+            const int id = GetDlgCtrlID(control);
+            for (const int faceIndex : {kNetworkFaceIndex, kComputerFaceIndex}) {
+                if (id == ControlIds.ClockFaceIds[faceIndex]) {
+                    if (const int result =
+                            PaintClockFace(record->ControlIndex, GetParent(control), control)) {
+                        return result;
+                    }
+                }
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    return CallPrevious(record->PrevWndProc, control, message, wParam, lParam);
+}

@@ -1,0 +1,14 @@
+// Control fonts made from a font description, scaled for the screen.
+#pragma once
+
+#include <string_view>
+
+#include "forms/font_spec.h"
+#include "forms/win/gdi_handles.h"
+
+// ParseFontSpec with the display's vertical DPI, which only the long form needs.
+FontSpec ParseFontSpecForDisplay(std::string_view description);
+
+// The font a description asks for, in DEFAULT_CHARSET at the screen's DPI. An empty
+// description still gives a font (empty face, height 0: the system's default choice).
+UniqueFont CreateFontFromSpec(std::string_view description);

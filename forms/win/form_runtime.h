@@ -1,0 +1,36 @@
+// The form runtime's window procedures, message loop, enumeration callbacks and shared state.
+#pragma once
+
+#include <windows.h>
+
+// The form while it is the active window, else null; the loop gives it dialog navigation.
+extern HWND ActiveForm;
+// Set from CreateMainForm's creation value; RunFormLoop returns it and clears it.
+extern INT_PTR FormResult;
+
+// The period of the read-out timer.
+inline constexpr UINT kReadoutPeriodMs = 1000;
+
+// The program's own module: class registration, windows and resources.
+inline HINSTANCE ProgramInstance() {
+    return GetModuleHandleW(nullptr);
+}
+
+// The class procedure of the form.
+LRESULT CALLBACK FormWndProc(HWND form, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Runs in front of every control's own procedure: focus memory, clock-face painting, and
+// undoing the subclassing when the control is destroyed.
+LRESULT CALLBACK ControlSubclassProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Shows the form and pumps messages until it is gone; returns FormResult and clears it.
+// Returns 0 at once for a window without a record.
+INT_PTR RunFormLoop(HWND form, HWND owner, int showCommand);
+
+// EnumChildWindows callbacks. All return non-zero to go on with the enumeration.
+// A system colour or theme change: system-colour backgrounds get the new brush.
+BOOL CALLBACK RefreshSysColors(HWND child, LPARAM unused);
+// The first resize after a control exists records its rectangle and its parent's size.
+BOOL CALLBACK CaptureLayout(HWND window, LPARAM unused);
+// Moves an anchored control for its parent's current size.
+BOOL CALLBACK ApplyAnchors(HWND window, LPARAM unused);

@@ -1,0 +1,187 @@
+// The form's window procedure: creation and teardown, handler routing, colours, timer.
+#include <windows.h>
+
+#include "forms/win/control_record.h"
+#include "forms/win/form_hooks.h"
+#include "forms/win/form_runtime.h"
+#include "forms/win/main_form.h"
+#include "forms/win/main_form_controls.h"
+
+namespace {
+
+// WM_CREATE result that makes the window system abandon the creation.
+constexpr LRESULT kAbandonCreation = -1;
+
+LRESULT OnCreate(HWND form, WPARAM wParam, LPARAM lParam) {
+    ControlRecord* record = AllocateControlRecord();
+    if (record == nullptr) {
+        return kAbandonCreation;
+    }
+    if (!SetPropW(form, kRecordProperty, record)) {
+        FreeControlRecord(record);
+        return kAbandonCreation;
+    }
+    const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    const LPARAM creationValue = reinterpret_cast<LPARAM>(creation->lpCreateParams);
+    SetWindowTag(form, "");
+    SetWindowTag2(form, "");
+    CreateFormControls(form);
+    if (const int result = OnFormCreated(form, creationValue)) {
+        return result;
+    }
+    SetTimer(form, ControlIds.ReadoutTimer, kReadoutPeriodMs, nullptr);
+    return DefWindowProcW(form, WM_CREATE, wParam, lParam);
+}
+
+void OnDestroy(HWND form, ControlRecord* record) {
+    KillTimer(form, ControlIds.ReadoutTimer);
+    if (record != nullptr) {
+        if (record->BackBrush != nullptr) {
+            DeleteObject(record->BackBrush);
+        }
+        if (record->Font != nullptr) {
+            DeleteObject(record->Font);
+        }
+        FreeControlRecord(record);
+    }
+    ReleaseWindowTags(form);
+    RemovePropW(form, kRecordProperty);
+    // The loop must not hand keys to a window that no longer exists (or a reused handle).
+    if (ActiveForm == form) {
+        ActiveForm = nullptr;
+    }
+    PostQuitMessage(0);
+}
+
+// Clicks (notification code 0) of the check box, then of the button. Focus notifications
+// of the BS_NOTIFY buttons carry other codes and reach no handler.
+LRESULT RouteCommand(HWND form, WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(wParam) != 0) {
+        return 0;
+    }
+    const int id = LOWORD(wParam);
+    const HWND control = reinterpret_cast<HWND>(lParam);
+    const ControlRecord* record = control != nullptr ? FindControlRecord(control) : nullptr;
+    const int controlIndex = record != nullptr ? record->ControlIndex : -1;
+    if (id == ControlIds.AutostartCheckBox) {
+        if (const int result = OnAutostartClicked(controlIndex, form, control, id)) {
+            return result;
+        }
+    }
+    if (id == ControlIds.CorrectNowButton) {
+        if (const int result = OnCorrectNowClicked(controlIndex, form, control, id)) {
+            return result;
+        }
+    }
+    return 0;
+}
+
+// WM_CTLCOLOR*: the colours of a control with custom colours, or null for the defaults.
+HBRUSH AnswerColourRequest(HDC dc, HWND control) {
+    const ControlRecord* record = control != nullptr ? FindControlRecord(control) : nullptr;
+    if (record == nullptr || record->CustomColors == 0) {
+        return nullptr;
+    }
+    SetTextColor(dc, record->ForeIsSysColor != 0 ? GetSysColor(static_cast<int>(record->ForeColor))
+                                                 : record->ForeColor);
+    SetBkColor(dc, record->BackIsSysColor != 0 ? GetSysColor(static_cast<int>(record->BackColor))
+                                               : record->BackColor);
+    SetBkMode(dc, TRANSPARENT);
+    return record->BackBrush;
+}
+
+void HandOverToOwner(HWND form, const ControlRecord& record) {
+    // The main form has no owner; there is nobody to re-enable or activate then.
+    if (record.OwnerWindow != nullptr) {
+        EnableWindow(record.OwnerWindow, TRUE);
+        SetActiveWindow(record.OwnerWindow);
+    }
+    ShowWindow(form, SW_HIDE);
+}
+
+}  // namespace
+
+LRESULT CALLBACK FormWndProc(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
+    ControlRecord* record =
+        message != WM_CREATE && IsWindow(form) ? FindControlRecord(form) : nullptr;
+
+    // Messages that are looked at on their way to their own handling below.
+    switch (message) {
+        case WM_SIZE:
+            EnumChildWindows(form, CaptureLayout, 0);
+            if (wParam != SIZE_MINIMIZED) {
+                EnumChildWindows(form, ApplyAnchors, 0);
+            }
+            break;
+        case WM_ACTIVATE:
+            // The high word only says whether the window is minimised.
+            ActiveForm = LOWORD(wParam) != WA_INACTIVE ? form : nullptr;
+            break;
+        case WM_COMMAND:
+            if (const LRESULT result = RouteCommand(form, wParam, lParam)) {
+                return result;
+            }
+            break;
+        default:
+            break;
+    }
+
+    switch (message) {
+        case WM_CREATE:
+            return OnCreate(form, wParam, lParam);
+        case WM_DESTROY:
+            OnDestroy(form, record);
+            return 0;
+        case WM_SETFOCUS:
+            // The form itself takes no keys: give the focus back to the control that had it.
+            if (record != nullptr && record->FocusedChild != nullptr) {
+                SetFocus(record->FocusedChild);
+            }
+            break;
+        case WM_CLOSE:
+            if (record != nullptr && record->IsModal != 0) {
+                HandOverToOwner(form, *record);
+            }
+            break;
+        case WM_SYSCOLORCHANGE:
+        case WM_THEMECHANGED:
+            EnumChildWindows(form, RefreshSysColors, 0);
+            break;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_CLOSE) {
+                SendMessageW(form, WM_CLOSE, wParam, lParam);
+                return 0;
+            }
+            break;
+        case WM_TIMER:
+            if (wParam == ControlIds.ReadoutTimer) {
+                if (const int result = RefreshReadouts(form, wParam)) {
+                    return result;
+                }
+            }
+            break;
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORSTATIC:
+            if (const HBRUSH brush = AnswerColourRequest(reinterpret_cast<HDC>(wParam),
+                                                         reinterpret_cast<HWND>(lParam))) {
+                return reinterpret_cast<LRESULT>(brush);
+            }
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(form, message, wParam, lParam);
+}
+
+BOOL CALLBACK RefreshSysColors(HWND child, LPARAM /*unused*/) {
+    ControlRecord* record = FindControlRecord(child);
+    if (record != nullptr && record->CustomColors != 0 && record->BackIsSysColor != 0) {
+        if (record->BackBrush != nullptr) {
+            DeleteObject(record->BackBrush);
+        }
+        record->BackBrush = GetSysColorBrush(static_cast<int>(record->BackColor));
+    }
+    return TRUE;
+}

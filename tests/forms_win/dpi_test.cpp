@@ -1,0 +1,137 @@
+// The form at 120 and 144 DPI. Wine reads the DPI from the registry when a process starts, so
+// the parent test sets it, runs this program again as a child that checks the geometry, and
+// puts the old value back. CTest runs these alone: other Wine tests must not see the change.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/scope_exit.h"
+#include "forms/main_form_design.h"
+#include "forms/win/control_record.h"
+#include "forms/win/dpi_scaling.h"
+#include "forms/win/main_form_controls.h"
+#include "tests/forms_win/form_test_support.h"
+#include "tests/forms_win/handler_stubs.h"
+
+namespace {
+
+constexpr wchar_t kChildDpiVariable[] = L"FORMS_TEST_CHILD_DPI";
+constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+constexpr wchar_t kLogPixels[] = L"LogPixels";
+
+int ChildDpi() {
+    wchar_t value[16] = {};
+    return GetEnvironmentVariableW(kChildDpiVariable, value, 16) != 0 ? _wtoi(value) : 0;
+}
+
+struct Geometry {
+    int Dpi, FormWidth, FormHeight;
+    RECT NetworkFace, Button;  // left, top, width, height
+    LONG FontHeight;
+    int PointsOfMinus12Pixels;
+};
+const Geometry kGeometries[] = {
+    {120, 369, 299, {204, 6, 144, 144}, {258, 219, 81, 32}, -15, 7},
+    {144, 442, 358, {244, 8, 172, 172}, {309, 262, 98, 39}, -18, 6},
+};
+
+void ExpectPlacedAt(HWND control, const RECT& expected) {
+    const RECT rect = RectInParent(control);
+    EXPECT_EQ(rect.left, expected.left);
+    EXPECT_EQ(rect.top, expected.top);
+    EXPECT_EQ(rect.right - rect.left, expected.right);
+    EXPECT_EQ(rect.bottom - rect.top, expected.bottom);
+}
+
+// Runs only in the child, at the DPI the parent set.
+TEST(ScaledGeometry, MatchesTheScreensDpi) {
+    const int dpi = ChildDpi();
+    const Geometry* expected = nullptr;
+    for (const Geometry& geometry : kGeometries) {
+        expected = geometry.Dpi == dpi ? &geometry : expected;
+    }
+    ASSERT_NE(expected, nullptr);
+    const HDC screen = GetDC(nullptr);
+    ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSY), dpi) << "the DPI setting did not apply";
+    ReleaseDC(nullptr, screen);
+
+    Stubs = {};
+    const TestForm form;
+    RECT outer{};
+    GetWindowRect(form.get(), &outer);
+    EXPECT_EQ(outer.right - outer.left, expected->FormWidth);
+    EXPECT_EQ(outer.bottom - outer.top, expected->FormHeight);
+    EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - expected->FormWidth) / 2);
+    ExpectPlacedAt(ControlWindows.ClockFaceWindows[kNetworkFaceIndex], expected->NetworkFace);
+    ExpectPlacedAt(ControlWindows.CorrectNowButton, expected->Button);
+    const auto controls = MainFormControls();
+    for (size_t i = 0; i < controls.size(); ++i) {
+        if (!kMainFormControls[i].FontSpec.empty()) {
+            LOGFONTW font{};
+            GetObjectW(FindControlRecord(controls[i])->Font, sizeof(font), &font);
+            EXPECT_EQ(font.lfHeight, expected->FontHeight) << i;
+        }
+    }
+    EXPECT_EQ(PixelHeightToPoints(-12), expected->PointsOfMinus12Pixels);
+}
+
+bool SetLogPixels(DWORD dpi) {
+    return RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, REG_DWORD, &dpi,
+                           sizeof(dpi)) == ERROR_SUCCESS;
+}
+
+// Runs this program again with only the child test; returns its exit code.
+DWORD RunChild(int dpi) {
+    wchar_t program[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring commandLine = L"\"" + std::wstring(program) + L"\"";
+    SetEnvironmentVariableW(kChildDpiVariable, std::to_wstring(dpi).c_str());
+    const auto unset = MakeScopeExit([] { SetEnvironmentVariableW(kChildDpiVariable, nullptr); });
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION child{};
+    if (!CreateProcessW(program, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &child)) {
+        return GetLastError();
+    }
+    const auto close = MakeScopeExit([&] {
+        CloseHandle(child.hThread);
+        CloseHandle(child.hProcess);
+    });
+    DWORD exitCode = STILL_ACTIVE;
+    if (WaitForSingleObject(child.hProcess, 60000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(child.hProcess, &exitCode);
+    } else {
+        TerminateProcess(child.hProcess, 1);
+    }
+    return exitCode;
+}
+
+TEST(DpiSetting, FormScalesAt120And144Dpi) {
+    DWORD saved = 96;
+    DWORD size = sizeof(saved);
+    RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, kLogPixels, RRF_RT_REG_DWORD, nullptr, &saved,
+                 &size);
+    const auto restore = MakeScopeExit([saved] { SetLogPixels(saved); });
+    for (const Geometry& geometry : kGeometries) {
+        ASSERT_TRUE(SetLogPixels(static_cast<DWORD>(geometry.Dpi)));
+        EXPECT_EQ(RunChild(geometry.Dpi), 0u) << geometry.Dpi;
+    }
+}
+
+}  // namespace
+
+// The child test runs only in the child; elsewhere it is not even listed.
+int wmain(int argc, wchar_t** argv) {
+    SetProcessDPIAware();  // as the program's manifest declares: the screen's real DPI
+    testing::InitGoogleTest(&argc, argv);
+    std::string& filter = testing::GTEST_FLAG(filter);
+    if (ChildDpi() != 0) {
+        filter = "ScaledGeometry.*";
+    } else {
+        filter += filter.find('-') == std::string::npos ? "-ScaledGeometry.*" : ":ScaledGeometry.*";
+    }
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,148 @@
+// The form's own loop on an active form: keyboard navigation, focus memory, closing.
+// These tests activate windows, so CTest runs them alone.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "forms/win/control_record.h"
+#include "forms/win/form_runtime.h"
+#include "forms/win/main_form.h"
+#include "forms/win/main_form_controls.h"
+#include "tests/forms_win/form_test_support.h"
+#include "tests/forms_win/handler_stubs.h"
+
+namespace {
+
+constexpr UINT kTickMs = 40;
+constexpr int kMaxTicksPerStep = 100;
+
+// A step returns true when done; false runs it again on the next tick (waiting for the window
+// system), at most kMaxTicksPerStep times. Steps run on a thread timer while RunFormLoop
+// pumps, so keys posted by one step are handled before the next runs (timer messages come
+// last). After the last step the form is closed as its Close button does it.
+using Step = std::function<bool()>;
+struct Script {
+    HWND Form;
+    std::vector<Step> Steps;
+    size_t Next = 0;
+    int Tries = 0;
+};
+Script* script = nullptr;
+
+void CALLBACK RunStep(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (script->Next < script->Steps.size() && script->Tries < kMaxTicksPerStep) {
+        const bool done = script->Steps[script->Next]();
+        script->Next += done ? 1 : 0;
+        script->Tries = done ? 0 : script->Tries + 1;
+        return;
+    }
+    KillTimer(nullptr, timer);
+    SendMessageW(script->Form, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+// Creates the main form (closed by the script) and runs its loop; returns the loop's result.
+INT_PTR RunMainFormWith(std::vector<Step> steps, INT_PTR creationValue = 0) {
+    Stubs = {};
+    ControlIds = MainFormDefaultIds();
+    Script running{nullptr, std::move(steps)};
+    script = &running;
+    Stubs.Created = [](HWND form) { script->Form = form; };
+    const UINT_PTR timer = SetTimer(nullptr, 0, kTickMs, RunStep);
+    const INT_PTR result = CreateMainForm(nullptr, -1, creationValue);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(running.Next, running.Steps.size()) << "step " << running.Next << " never done";
+    script = nullptr;
+    return result;
+}
+
+Step Do(std::function<void()> action) {
+    return [action] {
+        action();
+        return true;
+    };
+}
+
+// The form is the active window with the focus inside it.
+bool FormIsActive() {
+    const HWND form = script->Form;
+    return ActiveForm == form && GetActiveWindow() == form && GetParent(GetFocus()) == form;
+}
+
+void PressKey(WPARAM key, bool shift = false) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;  // what the dialog navigation reads for Shift+Tab
+    SetKeyboardState(keys);
+    PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+    PostMessageW(GetFocus(), WM_KEYUP, key, 0xC0000001);
+}
+
+TEST(FormLoop, KeyboardNavigationAsInADialog) {
+    std::vector<HWND> trail;
+    const Step note = Do([&] { trail.push_back(GetFocus()); });
+    const Step tab = Do([] { PressKey(VK_TAB); });
+    RunMainFormWith({FormIsActive, note, tab, note, tab, note, tab, note, tab, note,
+                     Do([] { PressKey(VK_TAB, true); }), note,  // Shift+Tab goes back
+                     Do([] {
+                         PressKey(VK_TAB);  // released Shift: around to the first again
+                         EnableWindow(ControlWindows.CorrectNowButton, FALSE);
+                     }),
+                     tab, tab, note,                  // the disabled button is skipped
+                     Do([] { PressKey(VK_SPACE); }),  // on the check box: a click
+                     Do([] { PressKey(VK_ESCAPE); }), FormIsActive});  // closes nothing
+    const HWND network = ControlWindows.ClockFaceWindows[kNetworkFaceIndex];
+    const HWND computer = ControlWindows.ClockFaceWindows[kComputerFaceIndex];
+    const HWND button = ControlWindows.CorrectNowButton;
+    const HWND checkBox = ControlWindows.AutostartCheckBox;
+    EXPECT_EQ(trail, (std::vector<HWND>{network, computer, button, checkBox, network, checkBox,
+                                        checkBox}));
+    const auto clicks = CallsNamed("OnAutostartClicked");
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0].ControlIndex, 0);
+    EXPECT_EQ(clicks[0].Control, checkBox);
+    EXPECT_TRUE(CallsNamed("OnCorrectNowClicked").empty());
+}
+
+TEST(FormLoop, FocusComesBackToTheLastControlAfterReactivation) {
+    HWND other = nullptr;
+    HWND focusAway = nullptr;
+    HWND focusBack = nullptr;
+    RunMainFormWith(
+        {FormIsActive, Do([] { PressKey(VK_TAB); }), Do([] { PressKey(VK_TAB); }), Do([&] {
+             other = CreateWindowExW(0, L"Static", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                     99, 99, nullptr, nullptr, nullptr, nullptr);
+             SetForegroundWindow(other);
+             SetActiveWindow(other);
+         }),
+         [&] { return GetActiveWindow() == other && ActiveForm == nullptr; }, Do([&] {
+             focusAway = GetFocus();
+             SetForegroundWindow(script->Form);
+             SetActiveWindow(script->Form);
+         }),
+         FormIsActive, Do([&] { focusBack = GetFocus(); })});
+    DestroyWindow(other);
+    EXPECT_NE(focusAway, ControlWindows.CorrectNowButton);
+    EXPECT_EQ(focusBack, ControlWindows.CorrectNowButton);
+}
+
+TEST(FormLoop, ClosingReturnsTheCreationValueAndClearsIt) {
+    for (const INT_PTR creationValue : {INT_PTR{0}, INT_PTR{0x55}}) {
+        int isModal = 0;
+        HWND form = nullptr;
+        const INT_PTR result = RunMainFormWith({FormIsActive, Do([&] {
+                                                    form = script->Form;
+                                                    isModal = FindControlRecord(form)->IsModal;
+                                                })},
+                                               creationValue);
+        EXPECT_EQ(result, creationValue);
+        EXPECT_EQ(FormResult, 0);
+        EXPECT_EQ(isModal, -1);
+        EXPECT_FALSE(IsWindow(form));
+        EXPECT_EQ(ActiveForm, nullptr);
+    }
+}
+
+}  // namespace
