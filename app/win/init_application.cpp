@@ -1,10 +1,53 @@
 // Start-up: prepares the process and chooses between the silent and the windowed mode.
 #include "app/win/init_application.h"
 
-#include "core/win/silent_correction.h"
+#include <commctrl.h>
 
-int InitApplication(HINSTANCE, HINSTANCE, const wchar_t*, int) {
+#include "app/win/app_info.h"
+#include "app/win/gdiplus_session.h"
+#include "app/win/rich_edit.h"
+#include "core/win/silent_correction.h"
+#include "forms/win/main_form.h"
+#include "forms/win/main_form_controls.h"
+
+namespace {
+
+// Every common-control class up to and including the standard ones; the link class
+// (ICC_LINK_CLASS, 0x8000) is not needed.
+constexpr DWORD kCommonControlClasses = 0x7FFF;
+
+// The form runs its own message loop until it is destroyed; the only mode there is.
+constexpr int kOwnMessageLoop = -1;
+
+void InitCommonControlClasses() {
+    INITCOMMONCONTROLSEX classes{};
+    classes.dwSize = sizeof(classes);
+    classes.dwICC = kCommonControlClasses;
+    InitCommonControlsEx(&classes);
+}
+
+}  // namespace
+
+int InitApplication(HINSTANCE instance, HINSTANCE, const wchar_t*, int) {
+    InitCommonControlClasses();
+    LoadRichEditLibrary();
+
+    // The runtime reads the identifiers as it creates the controls, and fills the face
+    // windows in as it creates them.
+    ControlIds = MainFormDefaultIds();
+    ControlWindows.ClockFaceWindows = {};
+
+    FillAppInfo(instance);
+
+    // Shut down when start-up returns, in either mode.
+    const GdiplusSession gdiplus;
+
     // With any argument the clock is corrected once and the program ends without a window.
-    SilentCorrection();
+    if (SilentCorrection()) {
+        return 0;
+    }
+    // Returns when the form has been closed, or at once when it could not be created.
+    // Workers still waiting on the network are not waited for: they end with the process.
+    CreateMainForm(nullptr, kOwnMessageLoop, 0);
     return 0;
 }

@@ -1,0 +1,270 @@
+// The main form's controller: read-outs, measurement workers and the correct-now button,
+// on a stand-in form with a fake clock and a fake measurement (no network, no host clock).
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+
+#include "app/win/measurement_worker.h"
+#include "core/network_state.h"
+#include "core/win/local_clock.h"
+#include "core/win/silent_correction.h"
+#include "forms/win/form_hooks.h"
+#include "forms/win/main_form_controls.h"
+#include "tests/app_win/test_form.h"
+#include "tests/support/fake_clock.h"
+
+namespace {
+
+constexpr double kHourDays = 1.0 / 24.0;
+constexpr double kSecondDays = 1.0 / 86400.0;
+
+// The fake measurement's script and what it saw; workers read and write it.
+struct FakeMeasurement {
+    std::atomic<bool> Registered{false};
+    std::atomic<bool> SourceAnswers{true};
+    std::atomic<HANDLE> Gate{nullptr};  // when set, each measurement waits for it
+    std::atomic<int> Calls{0};
+    std::atomic<double> OffsetAtStart{-1.0};
+    std::atomic<bool> ButtonEnabledAtStart{true};
+};
+FakeMeasurement fake;
+
+// A computer in UTC+1 whose clock is right: the source's UTC time is one hour behind the
+// fake local clock, so the network time (UTC+8) is seven hours ahead of it.
+SerialDate SourceUtc() {
+    DateTimeFields utc;
+    utc.Year = 2026;
+    utc.Month = 12;
+    utc.Day = 6;
+    utc.Hour = 23;
+    utc.Minute = 28;
+    utc.Second = 27;
+    return SerialFromFields(utc);
+}
+
+bool FakeIsAutostartRegistered() {
+    return fake.Registered.load();
+}
+
+bool FakeMeasureNetworkOffset() {
+    fake.Calls.fetch_add(1);
+    fake.OffsetAtStart.store(NetworkOffset.load());
+    fake.ButtonEnabledAtStart.store(IsWindowEnabled(ControlWindows.CorrectNowButton) != FALSE);
+    if (HANDLE gate = fake.Gate.load()) {
+        WaitForSingleObject(gate, 10000);
+    }
+    return StoreNetworkMeasurement(fake.SourceAnswers.load() ? SourceUtc() : 0.0);
+}
+
+std::string Timed(const char* date, int hour, int minute, int second) {
+    char clock[16];
+    const std::string separator = UserDateSeparators().Time;
+    snprintf(clock, sizeof clock, "%02d%s%02d%s%02d", hour, separator.c_str(), minute,
+             separator.c_str(), second);
+    return std::string(date) + " " + clock;
+}
+
+class ControllerTest : public testing::Test {
+protected:
+    ControllerTest() : clock_(MakeSystemTime(2026, 12, 7, 0, 28, 27, 500)) {}
+
+    void SetUp() override {
+        ControlIds = MainFormDefaultIds();
+        previousSeam_ = InstallMeasurement({&FakeIsAutostartRegistered, &FakeMeasureNetworkOffset});
+        fake.Registered = false;
+        fake.SourceAnswers = true;
+        fake.Gate = nullptr;
+        fake.Calls = 0;
+        NetworkTime = 0.0;
+        NetworkOffset = 0.0;
+    }
+
+    void TearDown() override {
+        if (HANDLE gate = fake.Gate.exchange(nullptr)) {
+            SetEvent(gate);
+        }
+        EXPECT_TRUE(WaitForWorkers());
+        InstallMeasurement(previousSeam_);
+        NetworkTime = 0.0;
+        NetworkOffset = 0.0;
+    }
+
+    // Workers send their messages to this thread, so it keeps handling them while it waits.
+    static bool WaitForWorkers() {
+        return PumpUntil([] { return RunningMeasurementWorkers() == 0; });
+    }
+
+    FakeClockScope clock_;
+    TestForm form_;
+    MeasurementSeam previousSeam_{};
+};
+
+TEST_F(ControllerTest, ReadoutsShowFetchingOrTheLocalClockShiftedByTheOffset) {
+    const std::string computer = "现在的电脑时间：" + Timed("2026-12-07", 0, 28, 27);
+    const struct {
+        const char* Name;
+        SerialDate NetworkTime;
+        double OffsetDays;
+        std::string NetworkText;
+    } cases[] = {
+        {"nothing measured", 0.0, 0.0, "标准的网络时间：获取中"},
+        {"offset without a network time", 0.0, 7 * kHourDays, "标准的网络时间：获取中"},
+        {"seven hours ahead", 46363.3, 7 * kHourDays,
+         "标准的网络时间：" + Timed("2026-12-07", 7, 28, 27)},
+        {"back over midnight", 46363.3, -1 * kHourDays,
+         "标准的网络时间：" + Timed("2026-12-06", 23, 28, 27)},
+        {"ninety seconds slow", 46363.3, 90 * kSecondDays,
+         "标准的网络时间：" + Timed("2026-12-07", 0, 29, 57)},
+        {"corrected", 46363.3, 0.0, "标准的网络时间：" + Timed("2026-12-07", 0, 28, 27)},
+    };
+    for (const auto& c : cases) {
+        NetworkTime = c.NetworkTime;
+        NetworkOffset = c.OffsetDays;
+        EXPECT_EQ(RefreshReadouts(form_.Form(), 1004), 0);
+        EXPECT_EQ(WindowTextUtf8(form_.NetworkLabel()), c.NetworkText) << c.Name;
+        EXPECT_EQ(WindowTextUtf8(form_.ComputerLabel()), computer) << c.Name;
+    }
+}
+
+TEST_F(ControllerTest, ReadoutsRepaintTheComputerFaceThenTheNetworkFaceAtOnce) {
+    ClearPaintLog();
+    RefreshReadouts(form_.Form(), 1004);
+    // Nothing was pumped, so both faces painted inside the call, in this order.
+    const std::vector<HWND> faces = {form_.ComputerFace(), form_.NetworkFace()};
+    std::vector<HWND> facePaints;
+    for (HWND painted : PaintLog()) {
+        if (painted == faces[0] || painted == faces[1]) {
+            facePaints.push_back(painted);
+        }
+    }
+    EXPECT_EQ(facePaints, faces);
+}
+
+TEST_F(ControllerTest, FormCreationFillsTheReadoutsAndMeasuresInTheBackground) {
+    fake.Gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_EQ(OnFormCreated(form_.Form(), 0), 0);
+
+    // Filled before the form is first shown, while the measurement still runs.
+    EXPECT_EQ(WindowTextUtf8(form_.NetworkLabel()), "标准的网络时间：获取中");
+    EXPECT_EQ(WindowTextUtf8(form_.ComputerLabel()),
+              "现在的电脑时间：" + Timed("2026-12-07", 0, 28, 27));
+    EXPECT_EQ(RunningMeasurementWorkers(), 1);
+
+    SetEvent(fake.Gate.load());
+    ASSERT_TRUE(WaitForWorkers());
+    CloseHandle(fake.Gate.exchange(nullptr));
+    EXPECT_EQ(fake.Calls.load(), 1);
+    EXPECT_NEAR(NetworkOffset.load(), 7 * kHourDays, 1e-9);
+    EXPECT_TRUE(IsWindowEnabled(form_.Button()));
+
+    RefreshReadouts(form_.Form(), 1004);
+    EXPECT_EQ(WindowTextUtf8(form_.NetworkLabel()),
+              "标准的网络时间：" + Timed("2026-12-07", 7, 28, 27));
+}
+
+TEST_F(ControllerTest, WorkerTicksTheBoxWhenRegisteredAndEnablesTheButtonOnSuccess) {
+    const struct {
+        const char* Name;
+        bool Registered;
+        bool SourceAnswers;
+        bool BoxBefore;
+        bool ButtonBefore;
+        bool BoxAfter;
+        bool ButtonAfter;
+    } cases[] = {
+        {"registered, answer", true, true, false, false, true, true},
+        {"registered, no answer", true, false, false, true, true, true},
+        {"not registered never unticks", false, true, true, false, true, true},
+        {"not registered stays unticked", false, true, false, false, false, true},
+        {"no answer keeps a disabled button", false, false, false, false, false, false},
+    };
+    for (const auto& c : cases) {
+        fake.Registered = c.Registered;
+        fake.SourceAnswers = c.SourceAnswers;
+        SendMessageW(form_.CheckBox(), BM_SETCHECK, c.BoxBefore ? BST_CHECKED : BST_UNCHECKED, 0);
+        EnableWindow(form_.Button(), c.ButtonBefore);
+        NetworkTime = 46363.3;  // an earlier success
+
+        ASSERT_TRUE(StartMeasurementWorker()) << c.Name;
+        ASSERT_TRUE(WaitForWorkers()) << c.Name;
+
+        EXPECT_EQ(SendMessageW(form_.CheckBox(), BM_GETCHECK, 0, 0) == BST_CHECKED, c.BoxAfter)
+            << c.Name;
+        EXPECT_EQ(IsWindowEnabled(form_.Button()) != FALSE, c.ButtonAfter) << c.Name;
+        // A failed measurement forgets the network time, so the read-out says fetching again.
+        EXPECT_EQ(NetworkTime.load() == 0.0, !c.SourceAnswers) << c.Name;
+    }
+}
+
+TEST_F(ControllerTest, CorrectNowSetsTheClockThenMeasuresAgainWithTheButtonOff) {
+    NetworkTime = 46363.3;
+    NetworkOffset = 7 * kHourDays;
+    fake.Gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+
+    EXPECT_EQ(OnCorrectNowClicked(-1, form_.Form(), form_.Button(), 1002), 0);
+
+    // The clock moved by the offset and kept its milliseconds.
+    const SYSTEMTIME now = clock_.State().Now;
+    EXPECT_EQ(now.wDay, 7);
+    EXPECT_EQ(now.wHour, 7);
+    EXPECT_EQ(now.wMinute, 28);
+    EXPECT_EQ(now.wSecond, 27);
+    EXPECT_EQ(now.wMilliseconds, 500);
+
+    // Until the new measurement ends: offset spent, button off, network read-out = computer's.
+    EXPECT_EQ(NetworkOffset.load(), 0.0);
+    EXPECT_FALSE(IsWindowEnabled(form_.Button()));
+    RefreshReadouts(form_.Form(), 1004);
+    EXPECT_EQ(WindowTextUtf8(form_.NetworkLabel()),
+              "标准的网络时间：" + Timed("2026-12-07", 7, 28, 27));
+    EXPECT_EQ(WindowTextUtf8(form_.ComputerLabel()),
+              "现在的电脑时间：" + Timed("2026-12-07", 7, 28, 27));
+
+    SetEvent(fake.Gate.load());
+    ASSERT_TRUE(WaitForWorkers());
+    CloseHandle(fake.Gate.exchange(nullptr));
+    // The new worker began only after the reset, so its result cannot have been overwritten.
+    EXPECT_EQ(fake.OffsetAtStart.load(), 0.0);
+    EXPECT_FALSE(fake.ButtonEnabledAtStart.load());
+    EXPECT_TRUE(IsWindowEnabled(form_.Button()));
+}
+
+TEST_F(ControllerTest, CorrectNowWhoseMeasurementFailsFallsBackToFetching) {
+    NetworkTime = 46363.3;
+    NetworkOffset = 7 * kHourDays;
+    fake.SourceAnswers = false;
+
+    OnCorrectNowClicked(-1, form_.Form(), form_.Button(), 1002);
+    ASSERT_TRUE(WaitForWorkers());
+
+    EXPECT_FALSE(IsWindowEnabled(form_.Button()));
+    EXPECT_EQ(NetworkOffset.load(), 0.0);
+    RefreshReadouts(form_.Form(), 1004);
+    EXPECT_EQ(WindowTextUtf8(form_.NetworkLabel()), "标准的网络时间：获取中");
+}
+
+TEST_F(ControllerTest, CorrectNowBeforeTheFirstMeasurementEndsRunsTwoWorkers) {
+    fake.Gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    OnFormCreated(form_.Form(), 0);
+    ASSERT_TRUE(PumpUntil([] { return fake.Calls.load() == 1; }));
+
+    // Offset 0: the clock is set to its own reading, the date first, then the time of day.
+    OnCorrectNowClicked(-1, form_.Form(), form_.Button(), 1002);
+    const auto& writes = clock_.State().Writes;
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[1].wHour, 0);
+    EXPECT_EQ(writes[1].wMinute, 28);
+    EXPECT_EQ(writes[1].wSecond, 27);
+    EXPECT_EQ(RunningMeasurementWorkers(), 2);
+    EXPECT_FALSE(IsWindowEnabled(form_.Button()));
+
+    SetEvent(fake.Gate.load());
+    ASSERT_TRUE(WaitForWorkers());
+    CloseHandle(fake.Gate.exchange(nullptr));
+    EXPECT_EQ(fake.Calls.load(), 2);
+    EXPECT_TRUE(IsWindowEnabled(form_.Button()));
+    EXPECT_NEAR(NetworkOffset.load(), 7 * kHourDays, 1e-9);
+}
+
+}  // namespace

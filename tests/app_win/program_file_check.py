@@ -1,0 +1,74 @@
+#!/usr/bin/env python3
+"""Checks the built program file: it imports only Windows' own DLLs, and its resources hold
+both icon groups, the version information and the manifest the program needs.
+
+    program_file_check.py PROGRAM.exe
+"""
+import re
+import subprocess
+import sys
+
+# Everything here ships with Windows; anything else would have to be shipped beside the program.
+WINDOWS_DLLS = {
+    "advapi32.dll", "comctl32.dll", "gdi32.dll", "gdiplus.dll", "kernel32.dll", "msvcrt.dll",
+    "shell32.dll", "user32.dll", "ws2_32.dll", "wsock32.dll",
+}
+DESCRIPTION = "自动获取网络时间，校正电脑时间"
+
+
+def run(*command):
+    """Standard output of a command; empty when it fails (a file without resources, say)."""
+    return subprocess.run(command, capture_output=True, text=True).stdout
+
+
+def windres_text(text):
+    """A text as windres writes a UTF-16 string: L"\\x81ea\\x52a8..." (ASCII stays as is)."""
+    return 'L"' + "".join(c if ord(c) < 128 else f"\\x{ord(c):x}" for c in text) + '"'
+
+
+def main():
+    program = sys.argv[1]
+    failures = []
+
+    imports = {name.lower() for name in
+               re.findall(r"DLL Name: (\S+)", run("i686-w64-mingw32-objdump", "-p", program))}
+    print("imports:", ", ".join(sorted(imports)))
+    if imports - WINDOWS_DLLS:
+        failures.append(f"imports DLLs that Windows does not ship: {sorted(imports - WINDOWS_DLLS)}")
+
+    resources = run("i686-w64-mingw32-windres", "-i", program, "-O", "rc")
+    expected = {
+        "program icon group": r'"AAAAA_APPICON" 14 ',
+        "form icon group": r'"IMAGE_TIME" 14 ',
+        "file version": r"FILEVERSION 1, 1, 3, 178\b",
+        "product version": r"PRODUCTVERSION 1, 1, 3, 176\b",
+        "Chinese UTF-16 string block": r'BLOCK "080404b0"',
+        "translation": r'VALUE "Translation", 0x804, 1200',
+        "description": r'VALUE "FileDescription", ' + re.escape(windres_text(DESCRIPTION)),
+        "manifest": r"1 24 /\* RT_MANIFEST \*/",
+        "administrator rights": r'requestedExecutionLevel level=""requireAdministrator""',
+        "DPI awareness": r'<dpiAware[^>]*>true</dpiAware>',
+        "common controls 6": r'name=""Microsoft\.Windows\.Common-Controls"" version=""6\.0\.0\.0""',
+    }
+    for what, pattern in expected.items():
+        if not re.search(pattern, resources):
+            failures.append(f"resources lack the {what} ({pattern})")
+
+    # Each icon group holds the three sizes, 32 bits a pixel; windres writes an entry's width
+    # and height as octal escapes: "\020\020\000\000", 1, 32, ...
+    for group in ("AAAAA_APPICON", "IMAGE_TIME"):
+        block = resources.split(f'"{group}" 14', 1)[-1].split("END", 1)[0]
+        entries = re.findall(r'"\\(\d{3})\\(\d{3})\\000\\000", 1, (\d+),', block)
+        sizes = sorted((int(width, 8), int(height, 8), int(bits)) for width, height, bits in entries)
+        if sizes != [(16, 16, 32), (32, 32, 32), (48, 48, 32)]:
+            failures.append(f"{group} holds {sizes}, expected 16, 32 and 48 pixels at 32 bits")
+
+    for failure in failures:
+        print("FAIL:", failure)
+    if failures:
+        sys.exit(1)
+    print("PASS")
+
+
+if __name__ == "__main__":
+    main()

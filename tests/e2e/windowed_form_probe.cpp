@@ -1,0 +1,108 @@
+// Test helper for the windowed end-to-end tests: finds the running program's main form by its
+// class name and reads or works its controls the way a user's clicks would.
+//   windowed_form_probe wait <ms>      exit 0 once the form exists
+//   windowed_form_probe state          key=value lines: the read-outs, the button and box
+//   windowed_form_probe click          clicks the correct-now button (BM_CLICK)
+//   windowed_form_probe close <ms>     asks the form to close (WM_CLOSE) and waits up to <ms>
+//                                      for the program to end; prints how long it took
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/win/wide_text.h"
+#include "forms/win/main_form.h"
+
+namespace {
+
+constexpr int kButtonId = 1002;
+constexpr int kCheckBoxId = 1004;
+constexpr int kNetworkLabelId = 1005;
+constexpr int kComputerLabelId = 1006;
+constexpr UINT kSendTimeoutMs = 5000;
+
+HWND FindForm() {
+    return FindWindowW(kMainFormClassName, nullptr);
+}
+
+std::string TextOf(HWND window) {
+    wchar_t text[512] = {};
+    DWORD_PTR copied = 0;
+    // WM_GETTEXT crosses the process boundary; a hung program must not hang the test.
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+                        kSendTimeoutMs, &copied);
+    return Narrow(std::wstring(text, copied));
+}
+
+void Print(const char* key, const std::string& value) {
+    std::printf("%s=%s\n", key, value.c_str());
+}
+
+int State(HWND form) {
+    Print("title", TextOf(form));
+    Print("network", TextOf(GetDlgItem(form, kNetworkLabelId)));
+    Print("computer", TextOf(GetDlgItem(form, kComputerLabelId)));
+    Print("button", IsWindowEnabled(GetDlgItem(form, kButtonId)) ? "enabled" : "disabled");
+    DWORD_PTR check = 0;
+    SendMessageTimeoutW(GetDlgItem(form, kCheckBoxId), BM_GETCHECK, 0, 0, SMTO_BLOCK,
+                        kSendTimeoutMs, &check);
+    Print("checkbox", check == BST_CHECKED ? "checked" : "unchecked");
+    RECT bounds{};
+    GetWindowRect(form, &bounds);
+    std::printf("rect=%ld,%ld,%ld,%ld\n", bounds.left, bounds.top, bounds.right, bounds.bottom);
+    return 0;
+}
+
+// Exit status 0 when the program ended in time, 4 when it still runs.
+int Close(HWND form, DWORD limitMs) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(form, &processId);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    const ULONGLONG posted = GetTickCount64();
+    if (!PostMessageW(form, WM_CLOSE, 0, 0)) {
+        return 3;
+    }
+    if (process == nullptr) {
+        return 3;
+    }
+    const DWORD waited = WaitForSingleObject(process, limitMs);
+    CloseHandle(process);
+    std::printf("ended_after_ms=%llu\n", GetTickCount64() - posted);
+    return waited == WAIT_OBJECT_0 ? 0 : 4;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"wait") {
+        const ULONGLONG deadline = GetTickCount64() + (argc > 2 ? _wtoi(argv[2]) : 10000);
+        while (FindForm() == nullptr) {
+            if (GetTickCount64() >= deadline) {
+                return 1;
+            }
+            Sleep(50);
+        }
+        return 0;
+    }
+    HWND form = FindForm();
+    if (form == nullptr) {
+        std::fprintf(stderr, "no main form\n");
+        return 2;
+    }
+    if (command == L"state") {
+        return State(form);
+    }
+    if (command == L"click") {
+        DWORD_PTR ignored = 0;
+        return SendMessageTimeoutW(GetDlgItem(form, kButtonId), BM_CLICK, 0, 0, SMTO_BLOCK,
+                                   kSendTimeoutMs, &ignored)
+                   ? 0
+                   : 3;
+    }
+    if (command == L"close") {
+        return Close(form, argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 5000);
+    }
+    std::fprintf(stderr, "usage: windowed_form_probe wait <ms> | state | click | close <ms>\n");
+    return 64;
+}

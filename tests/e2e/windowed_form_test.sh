@@ -1,0 +1,448 @@
+#!/usr/bin/env bash
+# End-to-end tests of the windowed mode: the real program under Wine with a private Xvfb, its
+# three built-in time sources pointed at a local server, the zone UTC+1, the host's clock
+# untouched (Wine refuses to move it and logs the change asked for). A probe program finds the
+# form by its class name, reads the read-outs and the button, clicks it and closes the form.
+#
+#   windowed_form_test.sh SCENARIO PROGRAM PROBE BARE_PROGRAM PLANTED_LIBRARY
+#
+# SCENARIO:
+#   no_display           no X display: the form cannot be made; exit status 0, no hang
+#   planted_library      rich-edit DLL look-alikes beside the program are never loaded
+#   offline              nothing listens: "获取中", the computer read-out ticks, button enabled
+#   offset_and_click     network read-out = computer + 7 h; after a click the two are equal
+#                        until the slow follow-up measurement brings the offset back; with the
+#                        server stopped, a second click leaves "获取中" and the button off
+#   close_while_waiting  the source never answers; closing the form ends the process at once
+# Exits 77 (skipped) where private network and mount namespaces cannot be made.
+# TIKORA_SCREENSHOT=file.png saves the form in offset_and_click (the README's picture);
+# TIKORA_KEEP_WORK=1 keeps the work folder with the program's output for a look afterwards.
+set -euo pipefail
+
+readonly kSkipped=77
+readonly kZoneDifferenceS=25200  # UTC+8 minus UTC+1
+readonly kZoneOffsetS=3600       # the zone bound over /etc/localtime: UTC+1
+readonly kReadoutToleranceS=2    # whole-second readings on both sides
+readonly kHostClockToleranceS=3
+readonly kFollowUpDelayS=6       # how long the server keeps later measurements waiting
+readonly kFormWaitMs=30000
+# Wine alone needs about 2 s to destroy the form (it waits for a window manager that Xvfb does
+# not have); a process that waited for its worker would take 10 s and more.
+readonly kExitLimitMs=5000
+readonly kNoDisplayLimitS=60
+
+readonly kNetworkPrefix="标准的网络时间："
+readonly kComputerPrefix="现在的电脑时间："
+readonly kFetching="${kNetworkPrefix}获取中"
+readonly kTitle="QuelanTikora 1.1（误差±0.5秒）"
+
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+
+# ---------------------------------------------------------------- inside the namespaces
+
+fail() {
+    echo "FAIL: $*"
+    echo "$*" >>"$work/failures"
+}
+
+# Reads the form's state into the globals title, network, computer, button, checkbox, rect.
+read_state() {
+    local line
+    title="" network="" computer="" button="" checkbox="" rect=""
+    while IFS= read -r line; do
+        line=${line%$'\r'}
+        case "$line" in
+        title=*) title=${line#title=} ;;
+        network=*) network=${line#network=} ;;
+        computer=*) computer=${line#computer=} ;;
+        button=*) button=${line#button=} ;;
+        checkbox=*) checkbox=${line#checkbox=} ;;
+        rect=*) rect=${line#rect=} ;;
+        esac
+    done < <(wine "$probe" state 2>/dev/null)
+    echo "state: network='$network' computer='$computer' button=$button checkbox=$checkbox"
+}
+
+# Seconds of a read-out's "yyyy-mm-dd hh:mm:ss" counted as UTC (only differences matter),
+# or empty when the read-out holds no time.
+readout_seconds() {
+    local text=$1 prefix=$2 stamp
+    stamp=${text#"$prefix"}
+    [ "$stamp" != "$text" ] || return 0
+    date -u -d "$stamp" +%s 2>/dev/null || true
+}
+
+abs() { echo $(($1 < 0 ? -$1 : $1)); }
+
+# network read-out minus computer read-out, in seconds; empty if either holds no time.
+readout_difference() {
+    local network_s computer_s
+    network_s=$(readout_seconds "$network" "$kNetworkPrefix")
+    computer_s=$(readout_seconds "$computer" "$kComputerPrefix")
+    [ -n "$network_s" ] && [ -n "$computer_s" ] || return 0
+    echo $((network_s - computer_s))
+}
+
+# Polls the form until the network read-out satisfies the test "$@" on $network, or gives up.
+wait_for_network() {
+    local limit_tenths=$1
+    shift
+    local waited=0
+    while ((waited < limit_tenths)); do
+        read_state
+        if "$@"; then
+            return 0
+        fi
+        sleep 0.5
+        waited=$((waited + 5))
+    done
+    return 1
+}
+network_is_fetching() { [ "$network" = "$kFetching" ]; }
+network_is_ahead() {
+    local difference
+    difference=$(readout_difference)
+    [ -n "$difference" ] && (($(abs $((difference - kZoneDifferenceS))) <= kReadoutToleranceS))
+}
+network_equals_computer() {
+    local difference
+    difference=$(readout_difference)
+    [ -n "$difference" ] && (($(abs "$difference") <= 1))
+}
+
+start_server() {
+    python3 "$here/windowed_date_server.py" --port 80 "$@" --log "$work/server.log" \
+        --ready "$work/ready" >"$work/server.out" 2>&1 &
+    server_pid=$!
+    for _ in $(seq 100); do
+        [ -e "$work/ready" ] && return 0
+        sleep 0.1
+    done
+    fail "the date server did not start"
+    return 1
+}
+
+stop_server() {
+    [ -n "$server_pid" ] || return 0
+    kill "$server_pid" 2>/dev/null || true
+    wait "$server_pid" 2>/dev/null || true
+    server_pid=""
+}
+
+# A private Xvfb; it picks a free display number itself (-displayfd), so tests running side
+# by side never share one.
+start_display() {
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        if [ -s "$work/display" ]; then
+            export DISPLAY=":$(head -n 1 "$work/display")"
+            return 0
+        fi
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    fail "no X display could be started"
+    return 1
+}
+
+# Starts the program without arguments (the windowed mode) and waits for its form.
+start_program() {
+    wine "$program" >"$work/stdout" 2>"$work/stderr" &
+    program_pid=$!
+    if ! wine "$probe" wait "$kFormWaitMs"; then
+        fail "the main form did not appear"
+        return 1
+    fi
+}
+
+# Closes the form and expects the process to end promptly with status 0.
+close_program() {
+    local status=0 line
+    line=$(wine "$probe" close "$kExitLimitMs") || status=$?
+    echo "${line%$'\r'}"
+    case "$status" in
+    0) ;;
+    4) fail "the program still runs $kExitLimitMs ms after its form was closed" ;;
+    *) fail "could not close the form (probe status $status)" ;;
+    esac
+    if [ "$status" != 0 ]; then
+        kill "$program_pid" 2>/dev/null || true
+    fi
+    status=0
+    wait "$program_pid" || status=$?
+    program_pid=""
+    [ "$status" = 0 ] || fail "exit status $status after closing, expected 0"
+}
+
+# Runs the program where no form can be made; it must end by itself. Sets last_status.
+run_without_display() {
+    local executable=$1 started
+    last_status=0
+    started=$(date +%s%N)
+    timeout "$kNoDisplayLimitS" wine "$executable" >"$work/stdout" 2>"$work/stderr" ||
+        last_status=$?
+    echo "program ended after $((($(date +%s%N) - started) / 1000000)) ms, status $last_status"
+}
+
+scenario_no_display() {
+    run_without_display "$program"
+    [ "$last_status" = 0 ] || fail "exit status $last_status without a display, expected 0"
+    [ ! -s "$work/stdout" ] || fail "unexpected output: $(cat "$work/stdout")"
+}
+
+scenario_planted_library() {
+    # Look-alikes of all three rich-edit libraries beside the program: one that gets loaded
+    # ends the process with status 77 from its DllMain.
+    local folder="$work/plant" name
+    mkdir -p "$folder"
+    cp "$program" "$folder/"
+    for name in MSFTEDIT.DLL RICHED20.DLL RICHED32.DLL; do
+        cp "$planted" "$folder/$name"
+    done
+    run_without_display "$folder/$(basename "$program")"
+    [ "$last_status" != 77 ] || fail "a rich-edit library planted beside the program was loaded"
+    [ "$last_status" = 0 ] || fail "exit status $last_status, expected 0"
+}
+
+check_first_state() {
+    [ "$title" = "$kTitle" ] || fail "title '$title', expected '$kTitle'"
+    [ "$checkbox" = unchecked ] || fail "the autostart box is $checkbox"
+    # The computer read-out is the host's time in the zone bound over /etc/localtime.
+    local computer_s expected_s
+    computer_s=$(readout_seconds "$computer" "$kComputerPrefix")
+    expected_s=$(($(date -u +%s) + kZoneOffsetS))
+    if [ -z "$computer_s" ]; then
+        fail "computer read-out '$computer' holds no time"
+    elif (($(abs $((computer_s - expected_s))) > kHostClockToleranceS)); then
+        fail "computer read-out '$computer' is not the UTC+1 time of the host"
+    fi
+}
+
+scenario_offline() {
+    start_program || return 0
+    # Each source refuses the connection at once; the read-out keeps saying fetching.
+    sleep 3
+    read_state
+    check_first_state
+    [ "$network" = "$kFetching" ] || fail "network read-out '$network', expected '$kFetching'"
+    [ "$button" = enabled ] || fail "the button is $button before any correction"
+    local first_s later_s
+    first_s=$(readout_seconds "$computer" "$kComputerPrefix")
+    sleep 2.2
+    read_state
+    later_s=$(readout_seconds "$computer" "$kComputerPrefix")
+    if [ -z "$first_s" ] || [ -z "$later_s" ] || ((later_s - first_s < 2 || later_s - first_s > 4)); then
+        fail "the computer read-out did not advance with the clock ($first_s then $later_s)"
+    fi
+    [ "$network" = "$kFetching" ] || fail "network read-out '$network' while offline"
+    close_program
+}
+
+# Waits for the first measurement: network read-out seven hours ahead, button enabled.
+expect_measured_offset() {
+    if ! wait_for_network 150 network_is_ahead; then
+        fail "network read-out '$network' is not the computer read-out '$computer' + 7 h"
+        return 1
+    fi
+    [ "$button" = enabled ] || fail "the button is $button after a successful measurement"
+    echo "network read-out is the computer read-out + $(readout_difference) s"
+}
+
+# The click asked Wine to move the clock by the offset: refused, but logged. The last change
+# asked (the time of day) carries the 7 h, modulo whole days.
+check_clock_change_asked() {
+    local changes last distance
+    mapfile -t changes < <(sed -n 's/.*NtSetSystemTime not allowed: difference \(-\?[0-9]*\) ms.*/\1/p' \
+        "$work/stderr")
+    echo "clock changes asked for (ms): ${changes[*]:-none}"
+    if [ "${#changes[@]}" -eq 0 ]; then
+        fail "the click did not ask to set the clock"
+        return 0
+    fi
+    last=${changes[-1]}
+    distance=$(((((last - kZoneDifferenceS * 1000) % 86400000) + 86400000) % 86400000))
+    ((distance > 43200000)) && distance=$((86400000 - distance))
+    ((distance <= kHostClockToleranceS * 1000)) || fail "clock change $last ms is not 7 h"
+}
+
+# With TIKORA_SCREENSHOT set, saves the form as it looks now (the README's picture).
+take_screenshot() {
+    [ -n "${TIKORA_SCREENSHOT:-}" ] || return 0
+    local left top right bottom
+    IFS=, read -r left top right bottom <<<"$rect"
+    sleep 1.2 # let the next tick paint the faces with the network time
+    import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage \
+        "$TIKORA_SCREENSHOT"
+    echo "screenshot saved to $TIKORA_SCREENSHOT"
+}
+
+click_button() {
+    wine "$probe" click || fail "the click could not be delivered"
+}
+
+scenario_offset_and_click() {
+    start_server --later-delay "$kFollowUpDelayS" && start_program || return 0
+    read_state
+    check_first_state
+    expect_measured_offset || return 0
+    take_screenshot
+
+    # The click spends the offset and asks Wine to move the clock by 7 h (refused); the
+    # follow-up measurement is held back by the server, so for a while the read-outs agree.
+    click_button
+    if wait_for_network 30 network_equals_computer; then
+        [ "$button" = disabled ] || fail "the button is $button right after the click"
+    else
+        fail "after the click the network read-out '$network' differs from '$computer'"
+    fi
+    check_clock_change_asked
+
+    # The slow answer arrives: the offset and the button come back.
+    if ! wait_for_network $(((kFollowUpDelayS + 6) * 10)) network_is_ahead; then
+        fail "the follow-up measurement did not bring the offset back ('$network')"
+        return 0
+    fi
+    [ "$button" = enabled ] || fail "the button is $button after the follow-up measurement"
+
+    # No source answers the next follow-up: the read-out falls back, the button stays off.
+    stop_server
+    click_button
+    wait_for_network 50 network_is_fetching ||
+        fail "network read-out '$network' after a failed follow-up, expected '$kFetching'"
+    sleep 1.5
+    read_state
+    [ "$network" = "$kFetching" ] || fail "network read-out '$network' later on"
+    [ "$button" = disabled ] || fail "the button is $button after a failed follow-up"
+    close_program
+}
+
+scenario_close_while_waiting() {
+    start_server --silent && start_program || return 0
+    read_state
+    [ "$network" = "$kFetching" ] || fail "network read-out '$network' while the source is silent"
+    # Closed once the worker waits on the first source's answer; nothing may wait for it.
+    for _ in $(seq 100); do
+        [ -s "$work/server.log" ] && break
+        sleep 0.1
+    done
+    [ -s "$work/server.log" ] || fail "the program never asked the silent source"
+    close_program
+}
+
+inside() {
+    local scenario=$1
+    program=$2 probe=$3 bare=$4 planted=$5 work=$6
+
+    ip link set lo up
+    mount --bind "$work/hosts" /etc/hosts
+    # Leave TZ unset: the C runtime reads TZ in Windows' format and takes a Unix zone name as UTC.
+    mount --bind /usr/share/zoneinfo/Etc/GMT-1 /etc/localtime
+    unset TZ DISPLAY
+
+    # Sockets belong to the wineserver, so it must start in this network namespace: an overlay
+    # over the project's prefix is a prefix of its own (a new wineserver) at no copying cost.
+    source "$root/scripts/wine-vars.sh"
+    mkdir -p "$WINEPREFIX" "$work/upper" "$work/overlay-work" "$work/prefix"
+    mount -t overlay overlay \
+        -o "lowerdir=$WINEPREFIX,upperdir=$work/upper,workdir=$work/overlay-work" "$work/prefix"
+    export WINEPREFIX="$work/prefix"
+    export WINEDEBUG=err+sync,-all
+
+    server_pid="" program_pid="" xvfb_pid=""  # globals: the EXIT trap runs after we return
+    stop_inside() {
+        set +e # clean up everything, whatever has already gone
+        [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
+        stop_server
+        wineserver -k 2>/dev/null
+        if [ -n "$xvfb_pid" ]; then
+            kill "$xvfb_pid" 2>/dev/null
+            wait "$xvfb_pid" 2>/dev/null
+        fi
+        local tag
+        tag="$(cat "$WINEPREFIX/wineserver" 2>/dev/null)"
+        [ -n "$tag" ] && rm -rf "${TMPDIR:-/tmp}/$tag/server-$(stat -c %D "$WINEPREFIX")-$(
+            printf %x "$(stat -c %i "$WINEPREFIX")")"
+        return 0
+    }
+    trap stop_inside EXIT
+
+    : >"$work/failures"
+    # The first start in a new wineserver also starts Wine's services and its desktop, which
+    # keeps the display it found: the windowed scenarios need theirs before that.
+    case "$scenario" in
+    no_display | planted_library) ;;
+    *) start_display || return 0 ;;
+    esac
+    if [ -n "${TIKORA_SCREENSHOT:-}" ]; then
+        # There is no window manager: let Wine draw the title bar and border itself.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+        # The title bar's font has no Chinese glyphs: link it to the CJK font.
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+            /v Tahoma /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    fi
+    wine "$bare" >/dev/null 2>&1 || true
+
+    "scenario_$scenario"
+}
+
+# ---------------------------------------------------------------- outside
+
+if [ "${1:-}" = --inside ]; then
+    shift
+    inside "$@"
+    exit 0
+fi
+
+scenario=${1:?scenario}
+program=${2:?program}
+probe=${3:?probe}
+bare=${4:?bare program}
+planted=${5:?planted library}
+case "$scenario" in
+no_display | planted_library | offline | offset_and_click | close_while_waiting) ;;
+*)
+    echo "unknown scenario $scenario" >&2
+    exit 2
+    ;;
+esac
+
+if [ "$(id -u)" != 0 ] || ! unshare --net --mount true 2>/dev/null; then
+    echo "private network and mount namespaces are not available here"
+    exit "$kSkipped"
+fi
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/tikora-windowed.XXXXXX")"
+[ -n "${TIKORA_KEEP_WORK:-}" ] || trap 'rm -rf "$work"' EXIT
+
+# The built-in sources, as the program has them; all three hosts lead to the local server.
+mapfile -t sources < <(grep -o '"https\?://[^"]*"' "$root/core/time_sources.h" | tr -d '"')
+[ "${#sources[@]}" -eq 3 ] || {
+    echo "expected three sources, found ${#sources[@]}"
+    exit 1
+}
+{
+    echo "127.0.0.1 localhost"
+    for source in "${sources[@]}"; do
+        host=${source#*://}
+        echo "127.0.0.1 ${host%%/*}"
+    done
+} >"$work/hosts"
+
+status=0
+unshare --net --mount bash "$0" --inside "$scenario" "$program" "$probe" "$bare" "$planted" \
+    "$work" >"$work/inside.log" 2>&1 || status=$?
+cat "$work/inside.log"
+if [ "$status" != 0 ] || [ ! -e "$work/failures" ]; then
+    echo "namespace setup failed (status $status)"
+    exit 1
+fi
+if [ -s "$work/failures" ]; then
+    echo "--- program's standard error:"
+    cat "$work/stderr" 2>/dev/null || true
+    echo "--- requests served:"
+    cat "$work/server.log" 2>/dev/null || true
+    exit 1
+fi
+echo "PASS"
