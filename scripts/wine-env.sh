@@ -34,8 +34,8 @@ wine_env_display() {
 
 # The prefix with a CJK font standing in for the form's face name, at 96 DPI.
 wine_env_prefix() {
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    wineserver -p >/dev/null 2>&1
+    mkdir -p "$WINEPREFIX"
+    wineserver -p >/dev/null 2>&1 || true
     wine wineboot </dev/null >/dev/null 2>&1
     local replacements='HKCU\Software\Wine\Fonts\Replacements'
     wine reg add "$replacements" /v "Microsoft YaHei" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
