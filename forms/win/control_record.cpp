@@ -6,7 +6,7 @@
 #include <new>
 #include <type_traits>
 
-#include "forms/win/font_from_spec.h"
+#include "forms/win/font_from_description.h"
 
 // The record lives in a raw heap block that is freed without running a destructor.
 static_assert(std::is_trivially_copyable_v<ControlRecord>);

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "forms/font_spec.h"
+#include "forms/font_description.h"
 #include "forms/pixel_math.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "forms/font_spec.h"
+#include "forms/font_description.h"
 #include "forms/main_form_design.h"
 
 namespace {

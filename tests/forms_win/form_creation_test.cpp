@@ -6,7 +6,7 @@
 #include <string>
 
 #include "forms/win/control_record.h"
-#include "forms/win/font_from_spec.h"
+#include "forms/win/font_from_description.h"
 #include "forms/win/form_runtime.h"
 #include "forms/win/main_form.h"
 #include "forms/win/main_form_controls.h"
@@ -15,25 +15,27 @@
 
 namespace {
 
+struct ClassSearch {
+    const wchar_t* ClassName;
+    int Count;
+};
+
+BOOL CALLBACK CountIfOwnWindowOfClass(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ClassSearch*>(param);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (processId == GetCurrentProcessId() && lstrcmpW(name, search->ClassName) == 0) {
+        ++search->Count;
+    }
+    return TRUE;
+}
+
 // Top-level windows of this process with the given class.
 int CountOwnWindowsOfClass(const wchar_t* className) {
-    struct Search {
-        const wchar_t* ClassName;
-        int Count;
-    } search{className, 0};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD processId = 0;
-            GetWindowThreadProcessId(window, &processId);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (processId == GetCurrentProcessId() && lstrcmpW(name, s->ClassName) == 0) {
-                ++s->Count;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ClassSearch search{className, 0};
+    EnumWindows(&CountIfOwnWindowOfClass, reinterpret_cast<LPARAM>(&search));
     return search.Count;
 }
 

@@ -1,5 +1,5 @@
 // Control fonts made from a font description, scaled for the screen.
-#include "forms/win/font_from_spec.h"
+#include "forms/win/font_from_description.h"
 
 #include "core/win/wide_text.h"
 #include "forms/win/dpi_scaling.h"
@@ -18,7 +18,7 @@ FontSpec ParseFontSpecForDisplay(std::string_view description) {
 }
 
 UniqueFont CreateFontFromSpec(std::string_view description) {
-    const FontSpec spec = ParseFontSpecForDisplay(description);
-    return CreateScaledFont(Widen(spec.FaceName), spec.PointSize, kScreenDpi, spec.Weight,
-                            spec.Italic, spec.Underline, spec.StrikeOut, DEFAULT_CHARSET);
+    const FontSpec font = ParseFontSpecForDisplay(description);
+    return CreateScaledFont(Widen(font.FaceName), font.PointSize, kScreenDpi, font.Weight,
+                            font.Italic, font.Underline, font.StrikeOut, DEFAULT_CHARSET);
 }

@@ -1,5 +1,5 @@
 // Short and long font descriptions, told apart by the number of commas.
-#include "forms/font_spec.h"
+#include "forms/font_description.h"
 
 #include <gtest/gtest.h>
 
@@ -28,15 +28,15 @@ TEST(ParseFontSpec, ShortAndLongForms) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Description);
-        const FontSpec spec = ParseFontSpec(c.Description, c.DisplayDpiY);
+        const FontSpec font = ParseFontSpec(c.Description, c.DisplayDpiY);
         const FontSpec& e = c.Expected;
-        EXPECT_EQ(spec.FaceName, e.FaceName);  // cut later, in UTF-16
-        EXPECT_EQ(spec.PointSize, e.PointSize);
-        EXPECT_EQ(spec.Weight, e.Weight);
-        EXPECT_EQ(spec.Italic, e.Italic);
-        EXPECT_EQ(spec.Underline, e.Underline);
-        EXPECT_EQ(spec.StrikeOut, e.StrikeOut);
-        EXPECT_EQ(spec.StyleBits, e.StyleBits);
+        EXPECT_EQ(font.FaceName, e.FaceName);  // cut later, in UTF-16
+        EXPECT_EQ(font.PointSize, e.PointSize);
+        EXPECT_EQ(font.Weight, e.Weight);
+        EXPECT_EQ(font.Italic, e.Italic);
+        EXPECT_EQ(font.Underline, e.Underline);
+        EXPECT_EQ(font.StrikeOut, e.StrikeOut);
+        EXPECT_EQ(font.StyleBits, e.StyleBits);
     }
 }
 

@@ -1,5 +1,5 @@
 // Font descriptions ("face,size,style" or the long LOGFONT-ordered form) and font-height math.
-#include "forms/font_spec.h"
+#include "forms/font_description.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -34,28 +34,28 @@ bool IsLongFontSpec(std::string_view description) {
 }
 
 FontSpec ParseFontSpec(std::string_view description, int displayDpiY) {
-    FontSpec spec;
-    spec.FaceName = std::string(TextField(description, kSeparator, 1));
+    FontSpec font;
+    font.FaceName = std::string(TextField(description, kSeparator, 1));
     if (!IsLongFontSpec(description)) {
-        spec.PointSize = NumberField(description, 2);
-        spec.StyleBits = NumberField(description, 3);
-        spec.Weight = (spec.StyleBits & kStyleBold) != 0 ? kWeightBold : kWeightNormal;
-        spec.Italic = FlagFromBit(spec.StyleBits, kStyleItalic);
-        spec.Underline = FlagFromBit(spec.StyleBits, kStyleUnderline);
-        spec.StrikeOut = FlagFromBit(spec.StyleBits, kStyleStrikeOut);
-        return spec;
+        font.PointSize = NumberField(description, 2);
+        font.StyleBits = NumberField(description, 3);
+        font.Weight = (font.StyleBits & kStyleBold) != 0 ? kWeightBold : kWeightNormal;
+        font.Italic = FlagFromBit(font.StyleBits, kStyleItalic);
+        font.Underline = FlagFromBit(font.StyleBits, kStyleUnderline);
+        font.StrikeOut = FlagFromBit(font.StyleBits, kStyleStrikeOut);
+        return font;
     }
     // LOGFONT order: height, width, escapement, orientation, weight, italic, underline,
     // strike-out, ... after the face; only these are used.
-    spec.PointSize = PointsFromPixelHeight(NumberField(description, 2), displayDpiY);
-    spec.Weight = NumberField(description, 6);
-    spec.Italic = NumberField(description, 7);
-    spec.Underline = NumberField(description, 8);
-    spec.StrikeOut = NumberField(description, 9);
-    spec.StyleBits =
-        (spec.Weight == kWeightBold ? kStyleBold : 0) | (spec.Italic != 0 ? kStyleItalic : 0) |
-        (spec.Underline != 0 ? kStyleUnderline : 0) | (spec.StrikeOut != 0 ? kStyleStrikeOut : 0);
-    return spec;
+    font.PointSize = PointsFromPixelHeight(NumberField(description, 2), displayDpiY);
+    font.Weight = NumberField(description, 6);
+    font.Italic = NumberField(description, 7);
+    font.Underline = NumberField(description, 8);
+    font.StrikeOut = NumberField(description, 9);
+    font.StyleBits =
+        (font.Weight == kWeightBold ? kStyleBold : 0) | (font.Italic != 0 ? kStyleItalic : 0) |
+        (font.Underline != 0 ? kStyleUnderline : 0) | (font.StrikeOut != 0 ? kStyleStrikeOut : 0);
+    return font;
 }
 
 int PointsFromPixelHeight(int heightPixels, int dpiY) {

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "forms/font_spec.h"
+#include "forms/font_description.h"
 #include "forms/win/gdi_handles.h"
 
 // ParseFontSpec with the display's vertical DPI, which only the long form needs.
