@@ -41,6 +41,13 @@ wine_env_prefix() {
     wine reg add "$replacements" /v "Microsoft YaHei" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
     wine reg add "$replacements" /v "微软雅黑" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+    # The title bar's font has no Chinese glyphs of its own: link it to the CJK font.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v Tahoma /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    # A private Xvfb has no window manager: Wine then draws title bars and borders itself.
+    local decorated=Y
+    [ -n "$TIKORA_XVFB_PID" ] && decorated=N
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d "$decorated" /f >/dev/null 2>&1
 }
 
 wine_env_start() {
