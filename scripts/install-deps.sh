@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake make g++-mingw-w64-i686 googletest clang libclang-rt-14-dev
-    wine wine32:i386 wine64 fonts-wine xvfb xauth xdotool imagemagick fonts-wqy-microhei
+    wine wine32:i386 wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei
     x11-utils python3 iproute2 util-linux procps
 )
 
