@@ -10,8 +10,6 @@
 # Exits 77 (skipped) where private network and mount namespaces cannot be made.
 set -euo pipefail
 
-readonly kSkipped=77
-readonly kDayMs=86400000
 readonly kZoneDifferenceMs=25200000  # UTC+8 minus UTC+1
 readonly kToleranceMs=3000           # whole-second readings, and the time the exchange takes
 readonly kLateServerDelayS=7
@@ -21,50 +19,24 @@ readonly kReadyPolls=100              # 0.1 s each
 readonly kBareRuns=3
 
 here="$(cd "$(dirname "$0")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
+# shellcheck source-path=SCRIPTDIR source=isolated_network.sh
+source "$here/isolated_network.sh"
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-
-# Distance of a millisecond count from target, counted modulo one day.
-day_distance_ms() {
-    local value=$1 target=$2 difference
-    difference=$(((((value - target) % kDayMs) + kDayMs) % kDayMs))
-    if ((difference > kDayMs / 2)); then
-        difference=$((kDayMs - difference))
+# The EXIT trap inside the namespaces; it runs after inside() has returned.
+stop_inside() {
+    if [ -n "$server_pid" ]; then
+        kill "$server_pid" 2>/dev/null || true
     fi
-    echo "$difference"
+    stop_wineserver
 }
 
 # Runs inside the private namespaces, as root of them. Leaves its findings in files in $work.
 inside() {
     local scenario=$1 program=$2 bare=$3 work=$4
 
-    ip link set lo up
-    mount --bind "$work/hosts" /etc/hosts
-    # Leave TZ unset: the C runtime reads TZ in Windows' format and takes a Unix zone name as UTC.
-    mount --bind /usr/share/zoneinfo/Etc/GMT-1 /etc/localtime
-    unset TZ DISPLAY
-
-    # Sockets belong to the wineserver, so it must start in this network namespace: an overlay
-    # over the project's prefix is a prefix of its own (a new wineserver) that costs no copy and
-    # leaves the project's prefix as it was.
-    source "$root/scripts/wine-vars.sh"
-    mkdir -p "$WINEPREFIX" "$work/upper" "$work/overlay-work" "$work/prefix"
-    mount -t overlay overlay \
-        -o "lowerdir=$WINEPREFIX,upperdir=$work/upper,workdir=$work/overlay-work" "$work/prefix"
-    export WINEPREFIX="$work/prefix"
-    export WINEDEBUG=err+sync,-all
-
-    server_pid=""  # global: the EXIT trap runs after this function has returned
-    stop_inside() {
-        [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
-        wineserver -k 2>/dev/null || true
-        # The stopped wineserver's directory, named after the overlay's device and inode.
-        local tag
-        tag="$(cat "$WINEPREFIX/wineserver" 2>/dev/null)" || return 0
-        [ -n "$tag" ] && rm -rf "${TMPDIR:-/tmp}/$tag/server-$(stat -c %D "$WINEPREFIX")-$(
-            printf %x "$(stat -c %i "$WINEPREFIX")")"
-    }
+    isolate_network_and_zone "$work"
+    use_overlay_prefix "$work"
+    server_pid=""
     trap stop_inside EXIT
 
     # The first start in a new wineserver also starts Wine's services; keep that out of the timing.
@@ -86,10 +58,7 @@ inside() {
         --log "$work/server.log" --ready "$work/ready" >"$work/server.out" 2>&1 &
     server_pid=$!
     if [ "$scenario" = answering ]; then
-        for _ in $(seq "$kReadyPolls"); do
-            [ -e "$work/ready" ] && break
-            sleep 0.1
-        done
+        poll_until "$kReadyPolls" test -e "$work/ready" || true
     fi
 
     # Files, not pipes: Wine's helper processes inherit these and would hold a pipe open.
@@ -101,37 +70,21 @@ inside() {
     echo $((end - start)) >"$work/program_ms"
 }
 
-if [ "${1:-}" = --inside ]; then
-    shift
-    inside "$@"
-    exit 0
-fi
+run_inside_when_rerun "$@"
 
 scenario=${1:?scenario}
 program=${2:?program}
 bare=${3:?bare program}
 case "$scenario" in answering | late_server) ;; *) echo "unknown scenario $scenario" >&2; exit 2 ;; esac
 
-if [ "$(id -u)" != 0 ] || ! unshare --net --mount true 2>/dev/null; then
-    echo "private network and mount namespaces are not available here"
-    exit "$kSkipped"
-fi
+skip_unless_namespaces_available
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/tikora-silent.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
-# The built-in sources, as the program has them; all three hosts lead to the local server.
-mapfile -t sources < <(grep -o '"https\?://[^"]*"' "$root/core/time_sources.h" | tr -d '"')
-[ "${#sources[@]}" -eq 3 ] || { echo "expected three sources, found ${#sources[@]}"; exit 1; }
-{
-    echo "127.0.0.1 localhost"
-    for source in "${sources[@]}"; do
-        host=${source#*://}
-        echo "127.0.0.1 ${host%%/*}"
-    done
-} >"$work/hosts"
+write_hosts_file "$work/hosts"
 
-unshare --net --mount bash "$0" --inside "$scenario" "$program" "$bare" "$work" \
+rerun_inside_namespaces "$scenario" "$program" "$bare" "$work" \
     >"$work/inside.log" 2>&1 || { echo "namespace setup failed:"; cat "$work/inside.log"; exit 1; }
 
 failures=0
@@ -159,8 +112,7 @@ actual_trace=${actual_trace%x}
 
 # One refused change per SetLocalTime that would move the clock: the date (only when the network
 # date differs, by whole days) and then the time of day, which carries the zone difference.
-mapfile -t differences < <(
-    sed -n 's/.*NtSetSystemTime not allowed: difference \(-\?[0-9]*\) ms.*/\1/p' "$work/stderr")
+mapfile -t differences < <(refused_clock_changes_ms "$work/stderr")
 echo "clock changes asked for (ms): ${differences[*]:-none}"
 if [ "${#differences[@]}" -lt 1 ] || [ "${#differences[@]}" -gt 2 ]; then
     fail "expected one or two refused clock changes, got ${#differences[@]}"

@@ -19,7 +19,6 @@
 # TIKORA_KEEP_WORK=1 keeps the work folder with the program's output for a look afterwards.
 set -euo pipefail
 
-readonly kSkipped=77
 readonly kZoneDifferenceS=25200  # UTC+8 minus UTC+1
 readonly kZoneOffsetS=3600       # the zone bound over /etc/localtime: UTC+1
 readonly kReadoutToleranceS=2    # whole-second readings on both sides
@@ -37,7 +36,8 @@ readonly kFetching="${kNetworkPrefix}获取中"
 readonly kTitle="QuelanTikora 1.1（误差±0.5秒）"
 
 here="$(cd "$(dirname "$0")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
+# shellcheck source-path=SCRIPTDIR source=isolated_network.sh
+source "$here/isolated_network.sh"
 
 # ---------------------------------------------------------------- inside the namespaces
 
@@ -115,10 +115,7 @@ start_server() {
     python3 "$here/windowed_date_server.py" --port 80 "$@" --log "$work/server.log" \
         --ready "$work/ready" >"$work/server.out" 2>&1 &
     server_pid=$!
-    for _ in $(seq 100); do
-        [ -e "$work/ready" ] && return 0
-        sleep 0.1
-    done
+    poll_until 100 test -e "$work/ready" && return 0
     fail "the date server did not start"
     return 1
 }
@@ -137,7 +134,8 @@ start_display() {
     xvfb_pid=$!
     for _ in $(seq 100); do
         if [ -s "$work/display" ]; then
-            export DISPLAY=":$(head -n 1 "$work/display")"
+            DISPLAY=":$(head -n 1 "$work/display")"
+            export DISPLAY
             return 0
         fi
         kill -0 "$xvfb_pid" 2>/dev/null || break
@@ -254,16 +252,14 @@ expect_measured_offset() {
 # asked (the time of day) carries the 7 h, modulo whole days.
 check_clock_change_asked() {
     local changes last distance
-    mapfile -t changes < <(sed -n 's/.*NtSetSystemTime not allowed: difference \(-\?[0-9]*\) ms.*/\1/p' \
-        "$work/stderr")
+    mapfile -t changes < <(refused_clock_changes_ms "$work/stderr")
     echo "clock changes asked for (ms): ${changes[*]:-none}"
     if [ "${#changes[@]}" -eq 0 ]; then
         fail "the click did not ask to set the clock"
         return 0
     fi
     last=${changes[-1]}
-    distance=$(((((last - kZoneDifferenceS * 1000) % 86400000) + 86400000) % 86400000))
-    ((distance > 43200000)) && distance=$((86400000 - distance))
+    distance=$(day_distance_ms "$last" $((kZoneDifferenceS * 1000)))
     ((distance <= kHostClockToleranceS * 1000)) || fail "clock change $last ms is not 7 h"
 }
 
@@ -323,49 +319,32 @@ scenario_close_while_waiting() {
     read_state
     [ "$network" = "$kFetching" ] || fail "network read-out '$network' while the source is silent"
     # Closed once the worker waits on the first source's answer; nothing may wait for it.
-    for _ in $(seq 100); do
-        [ -s "$work/server.log" ] && break
-        sleep 0.1
-    done
-    [ -s "$work/server.log" ] || fail "the program never asked the silent source"
+    poll_until 100 test -s "$work/server.log" || fail "the program never asked the silent source"
     close_program
+}
+
+# The EXIT trap inside the namespaces; it runs after inside() has returned.
+stop_inside() {
+    set +e # clean up everything, whatever has already gone
+    if [ -n "$program_pid" ]; then
+        kill "$program_pid" 2>/dev/null
+    fi
+    stop_server
+    stop_wineserver
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+    fi
+    return 0
 }
 
 inside() {
     local scenario=$1
     program=$2 probe=$3 bare=$4 planted=$5 work=$6
 
-    ip link set lo up
-    mount --bind "$work/hosts" /etc/hosts
-    # Leave TZ unset: the C runtime reads TZ in Windows' format and takes a Unix zone name as UTC.
-    mount --bind /usr/share/zoneinfo/Etc/GMT-1 /etc/localtime
-    unset TZ DISPLAY
-
-    # Sockets belong to the wineserver, so it must start in this network namespace: an overlay
-    # over the project's prefix is a prefix of its own (a new wineserver) at no copying cost.
-    source "$root/scripts/wine-vars.sh"
-    mkdir -p "$WINEPREFIX" "$work/upper" "$work/overlay-work" "$work/prefix"
-    mount -t overlay overlay \
-        -o "lowerdir=$WINEPREFIX,upperdir=$work/upper,workdir=$work/overlay-work" "$work/prefix"
-    export WINEPREFIX="$work/prefix"
-    export WINEDEBUG=err+sync,-all
-
-    server_pid="" program_pid="" xvfb_pid=""  # globals: the EXIT trap runs after we return
-    stop_inside() {
-        set +e # clean up everything, whatever has already gone
-        [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
-        stop_server
-        wineserver -k 2>/dev/null
-        if [ -n "$xvfb_pid" ]; then
-            kill "$xvfb_pid" 2>/dev/null
-            wait "$xvfb_pid" 2>/dev/null
-        fi
-        local tag
-        tag="$(cat "$WINEPREFIX/wineserver" 2>/dev/null)"
-        [ -n "$tag" ] && rm -rf "${TMPDIR:-/tmp}/$tag/server-$(stat -c %D "$WINEPREFIX")-$(
-            printf %x "$(stat -c %i "$WINEPREFIX")")"
-        return 0
-    }
+    isolate_network_and_zone "$work"
+    use_overlay_prefix "$work"
+    server_pid="" program_pid="" xvfb_pid=""
     trap stop_inside EXIT
 
     : >"$work/failures"
@@ -389,11 +368,7 @@ inside() {
 
 # ---------------------------------------------------------------- outside
 
-if [ "${1:-}" = --inside ]; then
-    shift
-    inside "$@"
-    exit 0
-fi
+run_inside_when_rerun "$@"
 
 scenario=${1:?scenario}
 program=${2:?program}
@@ -408,31 +383,16 @@ no_display | planted_library | offline | offset_and_click | close_while_waiting)
     ;;
 esac
 
-if [ "$(id -u)" != 0 ] || ! unshare --net --mount true 2>/dev/null; then
-    echo "private network and mount namespaces are not available here"
-    exit "$kSkipped"
-fi
+skip_unless_namespaces_available
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/tikora-windowed.XXXXXX")"
 [ -n "${TIKORA_KEEP_WORK:-}" ] || trap 'rm -rf "$work"' EXIT
 
-# The built-in sources, as the program has them; all three hosts lead to the local server.
-mapfile -t sources < <(grep -o '"https\?://[^"]*"' "$root/core/time_sources.h" | tr -d '"')
-[ "${#sources[@]}" -eq 3 ] || {
-    echo "expected three sources, found ${#sources[@]}"
-    exit 1
-}
-{
-    echo "127.0.0.1 localhost"
-    for source in "${sources[@]}"; do
-        host=${source#*://}
-        echo "127.0.0.1 ${host%%/*}"
-    done
-} >"$work/hosts"
+write_hosts_file "$work/hosts"
 
 status=0
-unshare --net --mount bash "$0" --inside "$scenario" "$program" "$probe" "$bare" "$planted" \
-    "$work" >"$work/inside.log" 2>&1 || status=$?
+rerun_inside_namespaces "$scenario" "$program" "$probe" "$bare" "$planted" "$work" \
+    >"$work/inside.log" 2>&1 || status=$?
 cat "$work/inside.log"
 if [ "$status" != 0 ] || [ ! -e "$work/failures" ]; then
     echo "namespace setup failed (status $status)"
