@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "core/text_split.h"
 #include "forms/pixel_math.h"
 #include "forms/text_field.h"
 
@@ -10,16 +11,6 @@ namespace {
 
 constexpr std::string_view kSeparator = ",";
 constexpr int kEdgeCount = 4;
-
-std::string ToUpperAscii(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return upper;
-}
 
 double FixedPercentage(std::string_view rest) {
     if (rest == "L" || rest == "T") {

@@ -6,7 +6,7 @@
 class GdiplusSession {
 public:
     // Version 1 with GDI+'s own background thread and codecs. A failed start is tolerated:
-    // the clock faces then show only their background.
+    // whatever draws with GDI+ then draws nothing.
     GdiplusSession();
     ~GdiplusSession();
     GdiplusSession(const GdiplusSession&) = delete;

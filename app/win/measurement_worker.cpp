@@ -10,7 +10,7 @@
 #include "app/win/autostart.h"
 #include "app/win/control_ops.h"
 #include "core/win/silent_correction.h"
-#include "core/win/unique_handle.h"
+#include "core/win/kernel_handle.h"
 #include "forms/win/main_form_controls.h"
 
 namespace {
@@ -21,13 +21,6 @@ std::atomic<bool (*)()> AutostartCheck{&IsAutostartRegistered};
 std::atomic<bool (*)()> Measure{&MeasureNetworkOffset};
 
 std::atomic<int> RunningWorkers{0};
-
-struct ThreadHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { CloseHandle(handle); }
-};
-using UniqueThreadHandle = UniqueHandle<ThreadHandleTraits>;
 
 }  // namespace
 
@@ -53,7 +46,7 @@ unsigned __stdcall MeasurementWorker(void*) {
 bool StartMeasurementWorker() {
     RunningWorkers.fetch_add(1);
     // Default stack size; the handle is closed at once, which leaves the thread detached.
-    const UniqueThreadHandle worker(reinterpret_cast<HANDLE>(
+    const UniqueKernelHandle worker(reinterpret_cast<HANDLE>(
         _beginthreadex(nullptr, 0, &MeasurementWorker, nullptr, 0, nullptr)));
     if (!worker) {
         RunningWorkers.fetch_sub(1);

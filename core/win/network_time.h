@@ -7,9 +7,10 @@
 #include <string_view>
 
 #include "core/serial_date.h"
+#include "core/url.h"
 
 // Every source is asked on this port, the https ones too: the request is plain HTTP.
-constexpr uint16_t kTimeSourcePort = 80;
+constexpr uint16_t kTimeSourcePort = kHttpPort;
 // Upper bounds for one source, so that a site that takes our connection (or our packets) and
 // never answers makes us go on with the next one instead of waiting forever.
 constexpr unsigned kConnectTimeoutMs = 10000;

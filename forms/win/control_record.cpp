@@ -82,7 +82,8 @@ ControlRecord* AttachControlRecord(HWND window, const ControlRecordOptions& opti
     record->ControlIndex = options.ControlIndex;
     record->Window = window;
     const size_t anchorBytes = std::min(options.AnchorText.size(), kMaxAnchorTextBytes);
-    std::memcpy(record->AnchorText, options.AnchorText.data(), anchorBytes);
+    // copy_n, not memcpy: an empty view may carry a null pointer.
+    std::copy_n(options.AnchorText.data(), anchorBytes, record->AnchorText);
     record->AnchorText[anchorBytes] = '\0';
 
     record->CustomColors = Flag(options.CustomColors);

@@ -18,7 +18,7 @@ inline constexpr int kFlagSet = -1;
 struct ControlRecord {
     WNDPROC PrevWndProc;  // the control's procedure before subclassing; null for a form
     HWND Window;          // the control itself; null for a form
-    HWND OwnerWindow;     // form: kept disabled while the form runs its own loop
+    HWND OwnerWindow;     // form: re-enabled and activated when the form closes
     int IsModal;          // form: -1 once it runs its own loop
     HFONT Font;           // owned
     int ControlIndex;     // first argument of the application's handlers

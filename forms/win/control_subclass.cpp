@@ -26,7 +26,11 @@ LRESULT DetachOnDestroy(HWND control, ControlRecord* record, WPARAM wParam, LPAR
     FreeControlRecord(record);
     RemovePropW(control, kRecordProperty);
     ReleaseWindowTags(control);
-    if (previous != nullptr) {
+    // Put the old procedure back only while ours is on top: a procedure that subclassed the
+    // control after us would otherwise be unhooked, and its own restore would bring ours back
+    // without a record behind it.
+    const auto ours = reinterpret_cast<LONG_PTR>(&ControlSubclassProc);
+    if (previous != nullptr && GetWindowLongPtrW(control, GWLP_WNDPROC) == ours) {
         SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
     }
     CallPrevious(previous, control, WM_DESTROY, wParam, lParam);

@@ -5,14 +5,7 @@
 
 #include <string>
 
-#include "core/win/unique_handle.h"
-
-struct KernelHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type handle) { CloseHandle(handle); }
-};
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+#include "core/win/kernel_handle.h"
 
 // Points STD_OUTPUT_HANDLE at a pipe while it lives; the C runtime's own stdout (and so the
 // test framework's output) is bound to the old handle and stays as it was.
