@@ -54,9 +54,17 @@ ControlRecord* AllocateControlRecord() {
 }
 
 void FreeControlRecord(ControlRecord* record) {
-    if (record != nullptr) {
-        HeapFree(GetProcessHeap(), 0, record);
+    if (record == nullptr) {
+        return;
     }
+    // A brush from GetSysColorBrush is unaffected by DeleteObject, so either origin is safe.
+    if (record->BackBrush != nullptr) {
+        DeleteObject(record->BackBrush);
+    }
+    if (record->Font != nullptr) {
+        DeleteObject(record->Font);
+    }
+    HeapFree(GetProcessHeap(), 0, record);
 }
 
 ControlRecord* AttachControlRecord(HWND window, const ControlRecordOptions& options) {

@@ -42,7 +42,7 @@ ControlRecord* FindControlRecord(HWND window);
 
 // A zero-filled record from the process heap, or null when the heap is exhausted.
 ControlRecord* AllocateControlRecord();
-// Releases a record's block (not the objects it owns); null is ignored.
+// Deletes the brush and font the record owns, then releases its block; null is ignored.
 void FreeControlRecord(ControlRecord* record);
 
 // What AttachControlRecord sets up on a window.

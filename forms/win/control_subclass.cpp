@@ -16,12 +16,6 @@ LRESULT CallPrevious(WNDPROC previous, HWND control, UINT message, WPARAM wParam
 // Everything the runtime added to the control is undone before its own procedure sees
 // WM_DESTROY, so nothing of ours is reachable from the dying window afterwards.
 LRESULT DetachOnDestroy(HWND control, ControlRecord* record, WPARAM wParam, LPARAM lParam) {
-    if (record->BackBrush != nullptr) {
-        DeleteObject(record->BackBrush);
-    }
-    if (record->Font != nullptr) {
-        DeleteObject(record->Font);
-    }
     const WNDPROC previous = record->PrevWndProc;
     FreeControlRecord(record);
     RemovePropW(control, kRecordProperty);

@@ -35,15 +35,7 @@ LRESULT OnCreate(HWND form, WPARAM wParam, LPARAM lParam) {
 
 void OnDestroy(HWND form, ControlRecord* record) {
     KillTimer(form, ControlIds.ReadoutTimer);
-    if (record != nullptr) {
-        if (record->BackBrush != nullptr) {
-            DeleteObject(record->BackBrush);
-        }
-        if (record->Font != nullptr) {
-            DeleteObject(record->Font);
-        }
-        FreeControlRecord(record);
-    }
+    FreeControlRecord(record);
     ReleaseWindowTags(form);
     RemovePropW(form, kRecordProperty);
     // The loop must not hand keys to a window that no longer exists (or a reused handle).

@@ -12,20 +12,6 @@ struct FontTraits {
 };
 using UniqueFont = UniqueHandle<FontTraits>;
 
-struct BrushTraits {
-    using Type = HBRUSH;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type brush) { DeleteObject(brush); }
-};
-using UniqueBrush = UniqueHandle<BrushTraits>;
-
-struct BitmapTraits {
-    using Type = HBITMAP;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type bitmap) { DeleteObject(bitmap); }
-};
-using UniqueBitmap = UniqueHandle<BitmapTraits>;
-
 // DCs made by CreateDC / CreateCompatibleDC.
 struct CreatedDcTraits {
     using Type = HDC;
@@ -66,21 +52,4 @@ private:
     HWND window_;
     PAINTSTRUCT paint_{};
     HDC dc_ = nullptr;
-};
-
-// SelectObject, with the previous object put back at scope end.
-class SelectedObject {
-public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-    ~SelectedObject() {
-        if (previous_ != nullptr && previous_ != HGDI_ERROR) {
-            SelectObject(dc_, previous_);
-        }
-    }
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
 };

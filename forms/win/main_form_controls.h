@@ -17,7 +17,7 @@ struct MainFormIds {
     int AutostartCheckBox = 0;          // 1004
     int NetworkTimeLabel = 0;           // 1005
     int ComputerTimeLabel = 0;          // 1006
-    UINT_PTR ReadoutTimer = 0;          // 1004 too: it arrives in WM_TIMER, the check box in WM_COMMAND
+    UINT_PTR ReadoutTimer = 0;  // 1004 too: it arrives in WM_TIMER, the check box in WM_COMMAND
 };
 
 // Written by the runtime while it creates the controls, before the first worker starts;

@@ -3,9 +3,10 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "tests/support/message_pump.h"
 
 // Creates a visible form with the six controls of the main form and points ControlWindows at
 // them; puts ControlWindows back to empty and destroys the form when it goes.
@@ -35,6 +36,3 @@ void ClearPaintLog();
 
 // A window's text as UTF-8.
 std::string WindowTextUtf8(HWND window);
-
-// Handles messages (workers send theirs to this thread) until done() is true or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);

@@ -208,8 +208,7 @@ TEST(MainFormCreation, ControlsMatchTheDesign) {
 TEST(MainFormCreation, ReadoutTimerTicksIntoRefreshReadouts) {
     Stubs = {};
     const TestForm form;
-    ASSERT_TRUE(PumpUntil([] { return !CallsNamed("RefreshReadouts").empty(); },
-                          std::chrono::milliseconds(3000)));
+    ASSERT_TRUE(PumpUntil([] { return !CallsNamed("RefreshReadouts").empty(); }, 3000));
     const HandlerCall tick = CallsNamed("RefreshReadouts").front();
     EXPECT_EQ(tick.Form, form.get());
     EXPECT_EQ(tick.Value, 1004);

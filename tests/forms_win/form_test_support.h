@@ -4,8 +4,8 @@
 #include <windows.h>
 
 #include <array>
-#include <chrono>
-#include <functional>
+
+#include "tests/support/message_pump.h"
 
 // The hidden main form with the program's identifiers (the stubs as the test left them); destroyed
 // at scope end, and the quit message its destruction posts is taken off the queue again.
@@ -23,9 +23,6 @@ private:
 
 // Removes a pending WM_QUIT; true when there was one.
 bool TakeQuitMessage();
-
-// Dispatches messages until done() or the time is up; returns done().
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
 
 // The window's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND window);
