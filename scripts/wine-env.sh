@@ -12,27 +12,30 @@ wine_env_stop() {
     fi
 }
 
-# An X display: the user's own, or a private Xvfb when there is none. Xvfb picks a free display
-# number itself (-displayfd), so runs side by side never share one.
+# An X display: the user's own, or a private Xvfb when there is none. The numbers start high:
+# the end-to-end tests start Xvfbs of their own in private network namespaces, where they cannot
+# see ours and take the lowest free numbers.
 wine_env_display() {
     if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
         return
     fi
-    local number_file
-    number_file="$(mktemp)"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
-    TIKORA_XVFB_PID=$!
-    for _ in $(seq 100); do
-        if [ -s "$number_file" ]; then
-            DISPLAY=":$(head -n 1 "$number_file")"
-            export DISPLAY
-            rm -f "$number_file"
-            return
-        fi
-        kill -0 "$TIKORA_XVFB_PID" 2>/dev/null || break
-        sleep 0.1
+    local number
+    for number in $(seq 90 120); do
+        [ -e "/tmp/.X${number}-lock" ] && continue
+        Xvfb ":${number}" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        TIKORA_XVFB_PID=$!
+        for _ in $(seq 50); do
+            if [ -e "/tmp/.X11-unix/X${number}" ]; then
+                export DISPLAY=":${number}"
+                return
+            fi
+            kill -0 "$TIKORA_XVFB_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        # Not up in time: do not leave it running behind the next try.
+        kill "$TIKORA_XVFB_PID" >/dev/null 2>&1 || true
+        TIKORA_XVFB_PID=""
     done
-    rm -f "$number_file"
     echo "no X display could be started" >&2
     return 1
 }
