@@ -52,10 +52,13 @@ wine_env_prefix() {
     # The title bar's font has no Chinese glyphs of its own: link it to the CJK font.
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
         /v Tahoma /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
-    # A private Xvfb has no window manager: Wine then draws title bars and borders itself.
-    local decorated=Y
-    [ -n "$TIKORA_XVFB_PID" ] && decorated=N
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d "$decorated" /f >/dev/null 2>&1
+    # A private Xvfb has no window manager: Wine then draws title bars and borders itself, and
+    # keeps its windows to itself. A window left to a manager that is not there costs a 2 s
+    # wait each time it is destroyed (a message box, a captioned form).
+    local managed=Y
+    [ -n "$TIKORA_XVFB_PID" ] && managed=N
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d "$managed" /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1
 }
 
 wine_env_start() {

@@ -1,0 +1,34 @@
+// What the autostart registration stores, and what the user is told when Windows refuses it.
+#include "app/autostart_entry.h"
+
+namespace {
+
+constexpr std::string_view kSilentModeSuffix = " 1";
+
+constexpr std::string_view kAddingFailedLine = "增加开机启动失败";
+constexpr std::string_view kClearingFailedLine = "清除开机启动失败";
+// Advice that follows either first line.
+constexpr std::string_view kAdviceLines[] = {
+    "如果杀毒软件拦截，请允许通过",
+    "如果是WIN7或者以上系统，请用",
+    "管理员方式打开本软件后，再设置。",
+    "正常使用软件时不可以用管理员方式打开",
+};
+constexpr std::string_view kLineBreak = "\r\n";
+
+}  // namespace
+
+std::string AutostartCommand(std::string_view appFolder, std::string_view appFileName) {
+    std::string command;
+    command.reserve(appFolder.size() + appFileName.size() + kSilentModeSuffix.size());
+    command.append(appFolder).append(appFileName).append(kSilentModeSuffix);
+    return command;
+}
+
+std::string AutostartFailureText(AutostartChange change) {
+    std::string text(change == AutostartChange::Adding ? kAddingFailedLine : kClearingFailedLine);
+    for (const std::string_view line : kAdviceLines) {
+        text.append(kLineBreak).append(line);
+    }
+    return text;
+}

@@ -1,0 +1,191 @@
+// The autostart check box on the real main form against the real machine-wide Run key: the
+// box shows the registration when the form opens, clicks write and delete it, and refused
+// changes put the box back and show the failure message.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <optional>
+#include <string>
+
+#include "app/autostart_entry.h"
+#include "app/win/app_info.h"
+#include "app/win/autostart.h"
+#include "app/win/measurement_worker.h"
+#include "core/win/kernel_handle.h"
+#include "core/win/wide_text.h"
+#include "forms/win/main_form.h"
+#include "forms/win/main_form_controls.h"
+#include "tests/app_win/message_box_watcher.h"
+#include "tests/app_win/run_key.h"
+#include "tests/support/message_pump.h"
+
+namespace {
+
+constexpr wchar_t kCommand[] = LR"(C:\Program Files\Quelan Tikora\QuelanTikora.exe 1)";
+constexpr wchar_t kMovedCommand[] = LR"(D:\Old Place\QuelanTikora.exe 1)";
+
+// Held shut while a test wants the first measurement still running.
+std::atomic<HANDLE> measurementGate{nullptr};
+
+bool MeasurementThatWaitsAtTheGate() {
+    if (HANDLE gate = measurementGate.load()) {
+        WaitForSingleObject(gate, 10000);
+    }
+    return false;
+}
+
+bool Ticked() {
+    return SendMessageW(ControlWindows.AutostartCheckBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+class AutostartFormTest : public testing::Test {
+protected:
+    void SetUp() override {
+        savedAppInfo_ = AppInfo;
+        AppInfo.AppFolder = R"(C:\Program Files\Quelan Tikora\)";
+        AppInfo.AppFileName = "QuelanTikora.exe";
+        ControlIds = MainFormDefaultIds();
+        previousSeam_ =
+            InstallMeasurement({&IsAutostartRegistered, &MeasurementThatWaitsAtTheGate});
+    }
+
+    void TearDown() override {
+        CloseForm();
+        InstallMeasurement(previousSeam_);
+        AppInfo = savedAppInfo_;
+    }
+
+    // Opens the hidden main form and lets its first worker finish.
+    void OpenForm() {
+        form_ = CreateMainFormWindow(nullptr, 0);
+        ASSERT_NE(form_, nullptr);
+        ASSERT_TRUE(PumpUntil([] { return RunningMeasurementWorkers() == 0; }));
+    }
+
+    void CloseForm() {
+        ASSERT_TRUE(PumpUntil([] { return RunningMeasurementWorkers() == 0; }));
+        if (IsWindow(form_)) {
+            DestroyWindow(form_);
+        }
+        MSG quit;
+        PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
+
+    // A user's click: the box toggles itself, then the form hears of it. Returns once the
+    // handler has returned, which is after any message box was dismissed.
+    void Click() { SendMessageW(ControlWindows.AutostartCheckBox, BM_CLICK, 0, 0); }
+
+    RunValueCleanup cleanup_;
+    AppInformation savedAppInfo_;
+    MeasurementSeam previousSeam_{};
+    HWND form_ = nullptr;
+};
+
+TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExactCommand) {
+    const struct {
+        const wchar_t* Stored;  // nullptr: nothing registered
+        bool Ticked;
+    } cases[] = {
+        {kCommand, true},
+        {nullptr, false},
+        {kMovedCommand, false},
+        {LR"(C:\PROGRAM FILES\QUELAN TIKORA\QUELANTIKORA.EXE 1)", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Stored != nullptr ? Narrow(c.Stored) : "nothing registered");
+        DeleteRunValue();
+        if (c.Stored != nullptr) {
+            StoreRunText(c.Stored);
+        }
+        const UniqueKernelHandle gate(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        measurementGate = gate.get();
+        form_ = CreateMainFormWindow(nullptr, 0);
+        ASSERT_NE(form_, nullptr);
+        if (c.Ticked) {
+            EXPECT_TRUE(PumpUntil(&Ticked, 2000));
+            EXPECT_EQ(RunningMeasurementWorkers(), 1);  // the measurement has not ended
+        } else {
+            PumpUntil([] { return false; }, 300);
+            EXPECT_FALSE(Ticked());
+        }
+        SetEvent(gate.get());
+        CloseForm();
+        measurementGate = nullptr;
+    }
+}
+
+TEST_F(AutostartFormTest, TickingWritesTheExactCommandAndUntickingDeletesIt) {
+    StoreRunText(kMovedCommand);  // an older registration, from before the program was moved
+    OpenForm();
+    const MessageBoxWatcher watcher(Widen(kAutostartValueName), ControlWindows.AutostartCheckBox);
+    ASSERT_FALSE(Ticked());
+    Click();
+    EXPECT_TRUE(Ticked());
+    EXPECT_EQ(RunText(), kCommand);
+    Click();
+    EXPECT_FALSE(Ticked());
+    EXPECT_FALSE(RunText().has_value());
+    Click();  // and once more, after nothing was registered
+    EXPECT_EQ(RunText(), kCommand);
+    EXPECT_TRUE(watcher.Seen().empty());
+}
+
+TEST_F(AutostartFormTest, RefusedChangesPutTheBoxBackAndSayWhy) {
+    const struct {
+        const char* Name;
+        const wchar_t* Stored;
+        bool LockKey;
+        std::string Folder;  // empty: the usual folder
+        bool TickedAfter;
+        std::optional<AutostartChange> Message;
+    } cases[] = {
+        {"ticking a read-only key", nullptr, true, "", false, AutostartChange::Adding},
+        {"unticking a read-only key", kCommand, true, "", true, AutostartChange::Clearing},
+        // The stale value stays, but it is not this program's registration: nothing to say.
+        {"unticking another path's entry", kMovedCommand, true, "", false, std::nullopt},
+        // A command the buffers cannot hold is refused, never written cut short.
+        {"ticking with an overlong path", nullptr, false, "C:\\" + std::string(1020, 'd') + "\\",
+         false, AutostartChange::Adding},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        DeleteRunValue();
+        if (c.Stored != nullptr) {
+            StoreRunText(c.Stored);
+        }
+        if (!c.Folder.empty()) {
+            AppInfo.AppFolder = c.Folder;
+        }
+        OpenForm();
+        if (c.Stored != nullptr && !Ticked()) {
+            SendMessageW(ControlWindows.AutostartCheckBox, BM_SETCHECK, BST_CHECKED, 0);
+        }
+        {
+            std::optional<ReadOnlyRunKey> readOnly;
+            if (c.LockKey) {
+                ASSERT_TRUE(readOnly.emplace().Locked());
+            }
+            const MessageBoxWatcher watcher(Widen(kAutostartValueName),
+                                            ControlWindows.AutostartCheckBox);
+            Click();
+            EXPECT_EQ(Ticked(), c.TickedAfter);
+            const auto seen = watcher.Seen();
+            if (c.Message) {
+                ASSERT_EQ(seen.size(), 1u);
+                EXPECT_EQ(Narrow(seen[0].Text), AutostartFailureText(*c.Message));
+                EXPECT_EQ(Narrow(seen[0].Caption), kAutostartValueName);
+                EXPECT_EQ(seen[0].Owner, form_);
+                EXPECT_TRUE(seen[0].ErrorIcon);
+                EXPECT_EQ(seen[0].CheckBoxTickedAtOpen, c.TickedAfter);  // already put back
+            } else {
+                EXPECT_TRUE(seen.empty());
+            }
+        }
+        EXPECT_EQ(RunText(),
+                  c.Stored != nullptr ? std::optional<std::wstring>(c.Stored) : std::nullopt);
+        CloseForm();
+        AppInfo.AppFolder = R"(C:\Program Files\Quelan Tikora\)";
+    }
+}
+
+}  // namespace

@@ -1,0 +1,68 @@
+// The machine-wide Run key as the autostart tests see it.
+#include "tests/app_win/run_key.h"
+
+#include <sddl.h>
+
+namespace {
+
+// Protected from inheritance, key-read for Everyone and nothing else.
+constexpr wchar_t kEveryoneMayOnlyRead[] = L"D:P(A;;KR;;;WD)";
+
+UniqueRegistryKey OpenRunKey(REGSAM access) {
+    HKEY key = nullptr;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, access, &key);
+    return UniqueRegistryKey(key);
+}
+
+}  // namespace
+
+void StoreRunValue(DWORD type, const void* data, DWORD sizeBytes) {
+    const UniqueRegistryKey key = OpenRunKey(KEY_SET_VALUE);
+    RegSetValueExW(key.get(), kRunValue, 0, type, static_cast<const BYTE*>(data), sizeBytes);
+}
+
+void StoreRunText(const std::wstring& text) {
+    StoreRunValue(REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+std::optional<std::wstring> RunText() {
+    const UniqueRegistryKey key = OpenRunKey(KEY_QUERY_VALUE);
+    DWORD sizeBytes = 0;
+    if (RegQueryValueExW(key.get(), kRunValue, nullptr, nullptr, nullptr, &sizeBytes) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::wstring text(sizeBytes / sizeof(wchar_t) + 1, L'\0');
+    RegQueryValueExW(key.get(), kRunValue, nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()),
+                     &sizeBytes);
+    text.resize(wcsnlen(text.c_str(), text.size()));
+    return text;
+}
+
+void DeleteRunValue() {
+    const UniqueRegistryKey key = OpenRunKey(KEY_SET_VALUE);
+    RegDeleteValueW(key.get(), kRunValue);
+}
+
+ReadOnlyRunKey::ReadOnlyRunKey() : key_(OpenRunKey(READ_CONTROL | WRITE_DAC)) {
+    DWORD sizeBytes = 0;
+    RegGetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, nullptr, &sizeBytes);
+    savedSecurity_.resize(sizeBytes);
+    if (sizeBytes == 0 || RegGetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION,
+                                            savedSecurity_.data(), &sizeBytes) != ERROR_SUCCESS) {
+        return;
+    }
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kEveryoneMayOnlyRead, SDDL_REVISION_1,
+                                                              &readOnly, nullptr)) {
+        return;
+    }
+    locked_ = RegSetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, readOnly) == ERROR_SUCCESS;
+    LocalFree(readOnly);
+}
+
+ReadOnlyRunKey::~ReadOnlyRunKey() {
+    if (locked_) {
+        RegSetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, savedSecurity_.data());
+    }
+}
