@@ -145,4 +145,50 @@ TEST(FormLoop, ClosingReturnsTheCreationValueAndClearsIt) {
     }
 }
 
+// Real size changes of a shown form: minimising moves nothing, restoring and growing apply
+// the anchors to the rectangle captured at the first resize.
+TEST(FormLoop, AnchoredChildrenFollowRealResizesButNotMinimising) {
+    HWND child = nullptr;
+    RECT captured{};
+    RECT whileMinimised{};
+    RECT restored{};
+    RECT grown{};
+    RECT buttonBefore{};
+    RECT buttonAfter{};
+    const auto grow = [](int dx, int dy) {
+        RECT outer{};
+        GetWindowRect(script->Form, &outer);
+        SetWindowPos(script->Form, nullptr, 0, 0, outer.right - outer.left + dx,
+                     outer.bottom - outer.top + dy, SWP_NOMOVE | SWP_NOZORDER);
+    };
+    RunMainFormWith({FormIsActive, Do([&] {
+                         child = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE, 206, 175,
+                                                 65, 26, script->Form, nullptr, nullptr, nullptr);
+                         ControlRecordOptions options;
+                         options.AnchorText = "FR,FB,FR,FB";
+                         AttachControlRecord(child, options);
+                         buttonBefore = RectInParent(ControlWindows.CorrectNowButton);
+                         SendMessageW(script->Form, WM_SIZE, SIZE_RESTORED, 0);  // capture
+                         captured = RectInParent(child);
+                         ShowWindow(script->Form, SW_MINIMIZE);
+                     }),
+                     [] { return IsIconic(script->Form) != FALSE; }, Do([&] {
+                         whileMinimised = RectInParent(child);
+                         ShowWindow(script->Form, SW_RESTORE);
+                     }),
+                     [] { return IsIconic(script->Form) == FALSE; }, Do([&] {
+                         restored = RectInParent(child);
+                         grow(30, 20);
+                     }),
+                     Do([&] {
+                         grown = RectInParent(child);
+                         buttonAfter = RectInParent(ControlWindows.CorrectNowButton);
+                     })});
+    EXPECT_TRUE(EqualRect(&whileMinimised, &captured));
+    EXPECT_TRUE(EqualRect(&restored, &captured));
+    OffsetRect(&captured, 30, 20);
+    EXPECT_TRUE(EqualRect(&grown, &captured));
+    EXPECT_TRUE(EqualRect(&buttonAfter, &buttonBefore));  // the main form's own never move
+}
+
 }  // namespace
