@@ -3,6 +3,11 @@
 //   windowed_form_probe wait <ms>      exit 0 once the form exists
 //   windowed_form_probe state          key=value lines: the read-outs, the button and box
 //   windowed_form_probe click          clicks the correct-now button (BM_CLICK)
+//   windowed_form_probe tick           clicks the autostart check box (BM_CLICK)
+//   windowed_form_probe run-registered <ms>
+//                                      starts the command registered under the Run key the
+//                                      way Windows does at logon, waits up to <ms> for it and
+//                                      exits with its exit status (3: none, 4: still running)
 //   windowed_form_probe close <ms>     asks the form to close (WM_CLOSE) and waits up to <ms>
 //                                      for the program to end; prints how long it took
 #include <windows.h>
@@ -20,6 +25,8 @@ constexpr int kCheckBoxId = 1004;
 constexpr int kNetworkLabelId = 1005;
 constexpr int kComputerLabelId = 1006;
 constexpr UINT kSendTimeoutMs = 5000;
+constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kRunValue[] = L"Quelan_Tikora";
 
 HWND FindForm() {
     return FindWindowW(kMainFormClassName, nullptr);
@@ -71,6 +78,39 @@ int Close(HWND form, DWORD limitMs) {
     return waited == WAIT_OBJECT_0 ? 0 : 4;
 }
 
+int Click(HWND control) {
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_BLOCK, kSendTimeoutMs, &ignored) ? 0
+                                                                                              : 3;
+}
+
+// The command line goes to CreateProcess unchanged, as Windows' own logon start does, so an
+// unquoted path with spaces is resolved the way it will be at logon.
+int RunRegistered(DWORD limitMs) {
+    wchar_t command[2048] = {};
+    DWORD sizeBytes = sizeof(command) - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, command,
+                     &sizeBytes) != ERROR_SUCCESS) {
+        return 3;
+    }
+    std::printf("registered=%s\n", Narrow(command).c_str());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return 3;
+    }
+    CloseHandle(process.hThread);
+    const DWORD waited = WaitForSingleObject(process.hProcess, limitMs);
+    DWORD exitCode = 4;
+    if (waited == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process.hProcess, &exitCode);
+    }
+    CloseHandle(process.hProcess);
+    return static_cast<int>(exitCode);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -85,6 +125,9 @@ int wmain(int argc, wchar_t** argv) {
         }
         return 0;
     }
+    if (command == L"run-registered") {
+        return RunRegistered(argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 30000);
+    }
     HWND form = FindForm();
     if (form == nullptr) {
         std::fprintf(stderr, "no main form\n");
@@ -94,15 +137,16 @@ int wmain(int argc, wchar_t** argv) {
         return State(form);
     }
     if (command == L"click") {
-        DWORD_PTR ignored = 0;
-        return SendMessageTimeoutW(GetDlgItem(form, kButtonId), BM_CLICK, 0, 0, SMTO_BLOCK,
-                                   kSendTimeoutMs, &ignored)
-                   ? 0
-                   : 3;
+        return Click(GetDlgItem(form, kButtonId));
+    }
+    if (command == L"tick") {
+        return Click(GetDlgItem(form, kCheckBoxId));
     }
     if (command == L"close") {
         return Close(form, argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 5000);
     }
-    std::fprintf(stderr, "usage: windowed_form_probe wait <ms> | state | click | close <ms>\n");
+    std::fprintf(stderr,
+                 "usage: windowed_form_probe wait <ms> | state | click | tick | close <ms> |"
+                 " run-registered <ms>\n");
     return 64;
 }

@@ -14,6 +14,10 @@
 #                        until the slow follow-up measurement brings the offset back; with the
 #                        server stopped, a second click leaves "获取中" and the button off
 #   close_while_waiting  the source never answers; closing the form ends the process at once
+#   autostart            from a folder with spaces: ticking registers the program's path and
+#                        " 1", unquoted; the box is ticked at the next start; the registered
+#                        command, started as Windows starts it at logon, corrects the clock
+#                        without a window; unticking removes the registration
 # Exits 77 (skipped) where private network and mount namespaces cannot be made.
 # TIKORA_SCREENSHOT=file.png saves the form in offset_and_click (the README's picture);
 # TIKORA_KEEP_WORK=1 keeps the work folder with the program's output for a look afterwards.
@@ -323,6 +327,63 @@ scenario_close_while_waiting() {
     close_program
 }
 
+# The registration as Wine's reg tool shows it: the data, or empty when there is none.
+registered_command() {
+    wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v Quelan_Tikora \
+        2>/dev/null | tr -d '\r' | sed -n 's/^ *Quelan_Tikora *REG_SZ *//p' || true
+}
+
+box_is_checked() { [ "$checkbox" = checked ]; }
+
+# Polls the form until the test "$@" holds, about ten times a second for limit_tenths.
+wait_for_state() {
+    local limit_tenths=$1 waited=0
+    shift
+    while ((waited < limit_tenths)); do
+        read_state
+        "$@" && return 0
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    return 1
+}
+
+scenario_autostart() {
+    local folder="$work/Quelan Tikora" expected registered status=0
+    mkdir -p "$folder"
+    cp "$program" "$folder/QuelanTikora.exe"
+    program="$folder/QuelanTikora.exe"
+    expected="$(wine winepath -w "$program" 2>/dev/null | tr -d '\r') 1"
+    start_server && start_program || return 0
+    read_state
+    [ "$checkbox" = unchecked ] || fail "the box is $checkbox before anything was registered"
+    wine "$probe" tick || fail "the tick could not be delivered"
+    registered=$(registered_command)
+    echo "registered: $registered"
+    [ "$registered" = "$expected" ] || fail "registered '$registered', expected '$expected'"
+    close_program
+
+    start_program || return 0
+    wait_for_state 50 box_is_checked || fail "the box is $checkbox at the next start"
+    close_program
+
+    # Windows' logon start: the command as registered, in the silent mode.
+    : >"$work/server.log"
+    wine "$probe" run-registered 30000 >"$work/registered.out" 2>"$work/stderr" || status=$?
+    [ "$status" = 0 ] || fail "the registered command ended with status $status"
+    [ -s "$work/server.log" ] || fail "the registered command asked no time source"
+    [ -n "$(refused_clock_changes_ms "$work/stderr")" ] ||
+        fail "the registered command did not ask to set the clock"
+    [ -z "$(wine "$probe" wait 500 && echo form)" ] || fail "the silent start showed a form"
+
+    start_program || return 0
+    wait_for_state 50 box_is_checked || fail "the box is $checkbox before unticking"
+    wine "$probe" tick || fail "the untick could not be delivered"
+    registered=$(registered_command)
+    [ -z "$registered" ] || fail "still registered after unticking: '$registered'"
+    close_program
+}
+
 # The EXIT trap inside the namespaces; it runs after inside() has returned.
 stop_inside() {
     set +e # clean up everything, whatever has already gone
@@ -376,7 +437,7 @@ probe=${3:?probe}
 bare=${4:?bare program}
 planted=${5:?planted library}
 case "$scenario" in
-no_display | planted_library | offline | offset_and_click | close_while_waiting) ;;
+no_display | planted_library | offline | offset_and_click | close_while_waiting | autostart) ;;
 *)
     echo "unknown scenario $scenario" >&2
     exit 2
