@@ -6,13 +6,19 @@
 
 #include <gdiplus.h>
 
+#include "forms/win/gdiplus_state.h"
+
 GdiplusSession::GdiplusSession() {
     Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, nothing suppressed
     started_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr) == Gdiplus::Ok;
+    if (started_) {
+        NoteGdiplusStarted();
+    }
 }
 
 GdiplusSession::~GdiplusSession() {
     if (started_) {
+        NoteGdiplusShutDown();
         Gdiplus::GdiplusShutdown(token_);
     }
 }

@@ -1,22 +1,54 @@
-// Painting of the two clock faces: for now the faces show only their button-face background.
+// Painting of the two clock faces.
 #include "forms/win/clock_face.h"
 
-#include "forms/win/gdi_handles.h"
+#include <atomic>
+
+#include "core/network_state.h"
+#include "core/win/local_clock.h"
+#include "forms/clock_face_geometry.h"
+#include "forms/win/paint_canvas.h"
 
 namespace {
 
 constexpr int kPaintHandled = -1;
 
+// Hands the face's primitives to the paint canvas.
+class CanvasFace final : public FaceCanvas {
+public:
+    explicit CanvasFace(PaintCanvas& canvas) : canvas_(canvas) {}
+
+    void SetPen(const FacePen& pen) override { SetCanvasPen(canvas_, pen.Width, pen.Argb); }
+    void DrawEllipse(float x, float y, float width, float height) override {
+        DrawCanvasEllipse(canvas_, x, y, width, height);
+    }
+    void DrawLine(DesignPoint from, DesignPoint to) override {
+        DrawCanvasLine(canvas_, static_cast<float>(from.X), static_cast<float>(from.Y),
+                       static_cast<float>(to.X), static_cast<float>(to.Y));
+    }
+
+private:
+    PaintCanvas& canvas_;
+};
+
+// Read anew for every paint; the offset is one whole 64-bit read, old or new, never a mixture.
+SerialDate TimeShownBy(int controlIndex) {
+    SerialDate shown = CurrentLocalTime();
+    if (controlIndex != 0) {
+        shown += NetworkOffset.load(std::memory_order_relaxed);
+    }
+    return shown;
+}
+
 }  // namespace
 
-int PaintClockFace(int /*controlIndex*/, HWND /*form*/, HWND face) {
-    if (!IsWindow(face)) {
-        return kPaintHandled;
+int PaintClockFace(int controlIndex, HWND /*form*/, HWND face) {
+    PaintCanvas canvas;
+    // Read at every paint, so a change of the system colours shows at the next tick.
+    BeginCanvas(canvas, face, GetSysColor(COLOR_BTNFACE));
+    if (canvas.Window != nullptr) {
+        CanvasFace drawing(canvas);
+        DrawClockFace(ClockTimeOf(TimeShownBy(controlIndex)), drawing);
     }
-    const PaintScope paint(face);
-    RECT client{};
-    GetClientRect(face, &client);
-    // A system colour brush belongs to the system and is not deleted.
-    FillRect(paint.dc(), &client, GetSysColorBrush(COLOR_BTNFACE));
+    EndCanvas(canvas);
     return kPaintHandled;
 }

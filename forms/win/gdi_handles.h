@@ -12,6 +12,20 @@ struct FontTraits {
 };
 using UniqueFont = UniqueHandle<FontTraits>;
 
+struct BitmapTraits {
+    using Type = HBITMAP;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type bitmap) { DeleteObject(bitmap); }
+};
+using UniqueBitmap = UniqueHandle<BitmapTraits>;
+
+struct BrushTraits {
+    using Type = HBRUSH;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type brush) { DeleteObject(brush); }
+};
+using UniqueBrush = UniqueHandle<BrushTraits>;
+
 // DCs made by CreateDC / CreateCompatibleDC.
 struct CreatedDcTraits {
     using Type = HDC;
@@ -52,4 +66,23 @@ private:
     HWND window_;
     PAINTSTRUCT paint_{};
     HDC dc_ = nullptr;
+};
+
+// SelectObject into a DC; the object it displaced goes back in at scope end, so that the
+// selected object can be deleted afterwards and the DC is left as it was found.
+class SelectionScope {
+public:
+    SelectionScope(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    SelectionScope(const SelectionScope&) = delete;
+    SelectionScope& operator=(const SelectionScope&) = delete;
+    ~SelectionScope() {
+        if (selected()) {
+            SelectObject(dc_, previous_);
+        }
+    }
+    bool selected() const { return previous_ != nullptr && previous_ != HGDI_ERROR; }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
 };

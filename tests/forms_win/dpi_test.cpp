@@ -1,6 +1,6 @@
-// The form at 120 and 144 DPI. Wine reads the DPI from the registry when a process starts, so
-// the parent test sets it, runs this program again as a child that checks the geometry, and
-// puts the old value back. CTest runs these alone: other Wine tests must not see the change.
+// The form and a clock face at 120 and 144 DPI. Wine reads the DPI from the registry when a process
+// starts, so the parent test sets it, runs this program again as a child that checks the geometry,
+// and puts the old value back. CTest runs these alone: other Wine tests must not see the change.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,11 +9,14 @@
 
 #include "core/scope_exit.h"
 #include "forms/main_form_design.h"
+#include "forms/pixel_math.h"
 #include "forms/win/control_record.h"
 #include "forms/win/dpi_scaling.h"
 #include "forms/win/main_form_controls.h"
+#include "tests/forms_win/face_pixels.h"
 #include "tests/forms_win/form_test_support.h"
 #include "tests/forms_win/handler_stubs.h"
+#include "tests/support/fake_clock.h"
 
 namespace {
 
@@ -75,6 +78,34 @@ TEST(ScaledGeometry, MatchesTheScreensDpi) {
         }
     }
     EXPECT_EQ(PixelHeightToPoints(-12), expected->PointsOfMinus12Pixels);
+}
+
+// The face's integer design points are scaled as they are drawn: the hands end at their
+// scaled points, and nothing lies outside the scaled strokes.
+TEST(ScaledGeometry, FacePaintedAtTheScreensScale) {
+    const int dpi = ChildDpi();
+    ASSERT_NE(dpi, 0);
+    const CanvasScale scale{ScaleFactorForDpi(dpi), ScaleFactorForDpi(dpi)};
+    const GdiplusForTests gdiplus;
+    const FakeClockScope clock(MakeSystemTime(2026, 12, 7, 9, 30, 45, 0));
+    Stubs = {};
+    const TestForm form;
+    ShowWindow(form.get(), SW_SHOWNOACTIVATE);
+    const HWND face = ControlWindows.ClockFaceWindows[kComputerFaceIndex];
+    Repaint(face);
+    const Picture picture = Capture(face);
+    ASSERT_EQ(picture.Width, DesignToPixels(115, scale.X));
+
+    const struct {
+        DesignPoint End;
+        HandColour Colour;
+    } hands[] = {
+        {{18, 47}, HandColour::Pink}, {{57, 107}, HandColour::Green}, {{7, 57}, HandColour::Blue}};
+    for (const auto& hand : hands) {
+        const POINT p = InsetFromEnd(hand.End, 2.0, scale);
+        EXPECT_TRUE(NearbyLooksLike(picture, p.x, p.y, hand.Colour)) << p.x << ", " << p.y;
+    }
+    EXPECT_EQ(StrayPixels(picture, {9, 30, 45}, scale, GetSysColor(COLOR_BTNFACE)), 0);
 }
 
 bool SetLogPixels(DWORD dpi) {

@@ -1,0 +1,207 @@
+// The two clock faces of the real main form, painted at fixed times and read back pixel by
+// pixel: where the hands are, what the network face shows, and that paints leave nothing behind.
+// These tests show the form and read the screen, so CTest runs them alone.
+#include "forms/win/clock_face.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+#include "core/network_state.h"
+#include "forms/win/dpi_scaling.h"
+#include "forms/win/main_form_controls.h"
+#include "tests/forms_win/face_pixels.h"
+#include "tests/forms_win/form_test_support.h"
+#include "tests/forms_win/handler_stubs.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/process_usage.h"
+
+namespace {
+
+constexpr double kSecondDays = 1.0 / 86400.0;
+constexpr CanvasScale kDesignScale{1.0f, 1.0f};
+
+SYSTEMTIME At(int hour, int minute, int second) {
+    return MakeSystemTime(2026, 12, 7, hour, minute, second, 0);
+}
+
+class ClockFaceTest : public testing::Test {
+protected:
+    ClockFaceTest() : clock_(At(0, 0, 0)) {}
+
+    void SetUp() override {
+        NetworkOffset = 0.0;
+        ShowWindow(form_.get(), SW_SHOWNOACTIVATE);
+        UpdateWindow(form_.get());
+    }
+    void TearDown() override { NetworkOffset = 0.0; }
+
+    static HWND ComputerFace() { return ControlWindows.ClockFaceWindows[kComputerFaceIndex]; }
+    static HWND NetworkFace() { return ControlWindows.ClockFaceWindows[kNetworkFaceIndex]; }
+
+    void SetClock(const SYSTEMTIME& time) { clock_.State().Now = time; }
+
+    // Paints the face at the fake clock's time and reads it back.
+    static Picture Painted(HWND face) {
+        Repaint(face);
+        return Capture(face);
+    }
+
+    std::optional<GdiplusForTests> gdiplus_{std::in_place};
+    FakeClockScope clock_;
+    TestForm form_;
+};
+
+TEST_F(ClockFaceTest, HandsAtTheirPointsAndBackgroundElsewhere) {
+    ASSERT_TRUE(gdiplus_->Started());
+    const COLORREF background = GetSysColor(COLOR_BTNFACE);
+    const struct {
+        ClockTime Time;
+        DesignPoint HourEnd, MinuteEnd, SecondTip;
+    } cases[] = {
+        {{9, 30, 45}, {18, 47}, {57, 107}, {7, 57}},
+        {{15, 20, 10}, {96, 64}, {100, 82}, {100, 32}},
+        // After a face with its hands elsewhere: nothing of the earlier picture is left.
+        {{9, 30, 45}, {18, 47}, {57, 107}, {7, 57}},
+        {{3, 0, 15}, {97, 57}, {57, 7}, {107, 57}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.Time.Hour << ":" << c.Time.Minute << ":" << c.Time.Second);
+        SetClock(At(c.Time.Hour, c.Time.Minute, c.Time.Second));
+        const Picture picture = Painted(ComputerFace());
+        ASSERT_EQ(picture.Width, 115);
+        ASSERT_EQ(picture.Height, 115);
+
+        const struct {
+            const char* Hand;
+            DesignPoint End;
+            HandColour Colour;
+        } hands[] = {{"hour", c.HourEnd, HandColour::Pink},
+                     {"minute", c.MinuteEnd, HandColour::Green},
+                     {"second", c.SecondTip, HandColour::Blue}};
+        for (const auto& hand : hands) {
+            // Two units in from the end, clear of the tick the end point touches.
+            const POINT p = InsetFromEnd(hand.End, 2.0, kDesignScale);
+            EXPECT_TRUE(NearbyLooksLike(picture, p.x, p.y, hand.Colour))
+                << hand.Hand << " hand near (" << p.x << ", " << p.y << ")";
+        }
+        for (const POINT corner : {POINT{0, 0}, POINT{114, 0}, POINT{0, 114}, POINT{114, 114}}) {
+            EXPECT_EQ(picture.At(corner.x, corner.y), background);
+        }
+        EXPECT_EQ(StrayPixels(picture, c.Time, kDesignScale, background), 0);
+        // The rim is drawn: the top of the circle is dark.
+        const COLORREF rimTop = picture.At(57, 2);
+        EXPECT_LT(GetRValue(rimTop) + GetGValue(rimTop) + GetBValue(rimTop), 3 * 128);
+    }
+}
+
+// The network face is the computer face moved on by the offset: painted at clock A with offset
+// d it must equal the computer face painted at clock A + d.
+TEST_F(ClockFaceTest, NetworkFaceShowsTheLocalClockPlusTheOffset) {
+    const struct {
+        const char* Name;
+        SYSTEMTIME Clock;
+        int OffsetSeconds;
+        SYSTEMTIME Shifted;
+    } cases[] = {
+        {"no offset", At(9, 30, 45), 0, At(9, 30, 45)},
+        {"five hours ahead", At(9, 30, 45), 5 * 3600 + 49 * 60 + 25, At(15, 20, 10)},
+        {"back over midnight", At(0, 10, 0), -20 * 60, MakeSystemTime(2026, 12, 6, 23, 50, 0, 0)},
+        {"one second ahead", At(12, 0, 0), 1, At(12, 0, 1)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        SetClock(c.Clock);
+        NetworkOffset = c.OffsetSeconds * kSecondDays;
+        const Picture network = Painted(NetworkFace());
+        const Picture computerNow = Painted(ComputerFace());
+        SetClock(c.Shifted);
+        NetworkOffset = 0.0;
+        const Picture computerShifted = Painted(ComputerFace());
+
+        ASSERT_FALSE(network.Pixels.empty());
+        EXPECT_TRUE(network == computerShifted);
+        EXPECT_EQ(network == computerNow, c.OffsetSeconds == 0);
+    }
+}
+
+TEST_F(ClockFaceTest, BackgroundIsTheButtonFaceColourOfThePaint) {
+    const int element = COLOR_BTNFACE;
+    const COLORREF original = GetSysColor(element);
+    const COLORREF changed = RGB(200, 220, 160);
+    ASSERT_TRUE(SetSysColors(1, &element, &changed));
+    const Picture picture = Painted(ComputerFace());
+    SetSysColors(1, &element, &original);
+    EXPECT_EQ(picture.At(0, 0), changed);
+    EXPECT_EQ(StrayPixels(picture, {0, 0, 0}, kDesignScale, changed), 0);
+}
+
+TEST_F(ClockFaceTest, ThousandsOfPaintsLeaveNoObjectOrMemoryBehind) {
+    constexpr int kWarmUp = 200;
+    // Enough for a leak of one small GDI+ object per paint to pass the memory bound below.
+    constexpr int kPaints = 3000;
+    // Both faces in turn, each paint a WM_PAINT message of its own, the clock moving on.
+    clock_.State().SecondsPerSerialRead = 1;
+    for (int i = 0; i < kWarmUp; ++i) {
+        Repaint(i % 2 == 0 ? ComputerFace() : NetworkFace());
+    }
+    const ProcessUsage before = CurrentProcessUsage();
+    const int readsBefore = clock_.State().SerialReads;
+    const ULONGLONG cpuBefore = ThreadCpuTime();
+    for (int i = 0; i < kPaints; ++i) {
+        Repaint(i % 2 == 0 ? ComputerFace() : NetworkFace());
+    }
+    const ULONGLONG cpu = ThreadCpuTime() - cpuBefore;
+    const ProcessUsage after = CurrentProcessUsage();
+
+    EXPECT_EQ(clock_.State().SerialReads - readsBefore, kPaints) << "one clock read per paint";
+    EXPECT_NE(before.GdiObjects, 0u) << "no way to count GDI objects";
+    EXPECT_EQ(after.GdiObjects, before.GdiObjects);
+    EXPECT_LT(after.PrivateBytes, before.PrivateBytes + 128 * 1024);
+    std::printf(
+        "[ measure  ] %d face paints: %.1f us CPU per paint; GDI objects %lu -> %lu, "
+        "private bytes %lu -> %lu\n",
+        kPaints, static_cast<double>(cpu) / 10.0 / kPaints, before.GdiObjects, after.GdiObjects,
+        static_cast<unsigned long>(before.PrivateBytes),
+        static_cast<unsigned long>(after.PrivateBytes));
+    RecordProperty("CpuMicrosecondsPerPaint", static_cast<int>(cpu / 10 / kPaints));
+}
+
+// A failed start of GDI+ leaves each face its background and nothing else.
+TEST_F(ClockFaceTest, WithoutGdiplusOnlyTheBackground) {
+    gdiplus_.reset();
+    SetClock(At(9, 30, 45));
+    NetworkOffset = 3600 * kSecondDays;
+    const COLORREF background = GetSysColor(COLOR_BTNFACE);
+    for (const HWND face : {ComputerFace(), NetworkFace()}) {
+        const Picture picture = Painted(face);
+        ASSERT_EQ(picture.Pixels.size(), 115u * 115u);
+        EXPECT_EQ(std::count(picture.Pixels.begin(), picture.Pixels.end(), background), 115 * 115);
+    }
+}
+
+TEST(ClockFaceWindow, NoLongerAWindowIsLeftAloneAndNothingIsMade) {
+    const HWND gone = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 115, 115, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(gone, nullptr);
+    DestroyWindow(gone);
+    const GdiplusForTests gdiplus;
+    // The screen's factors are read once per process, through a DC the system then keeps.
+    ScaleX(1.0f);
+    ScaleY(1.0f);
+    const ProcessUsage before = CurrentProcessUsage();
+    for (const HWND face : {gone, HWND{nullptr}, reinterpret_cast<HWND>(0x7FF0)}) {
+        for (const int controlIndex : {0, 1, -1}) {
+            EXPECT_EQ(PaintClockFace(controlIndex, nullptr, face), -1);
+        }
+    }
+    const ProcessUsage after = CurrentProcessUsage();
+    EXPECT_EQ(after.GdiObjects, before.GdiObjects);
+}
+
+}  // namespace
