@@ -4,9 +4,9 @@
 #include <commctrl.h>
 
 #include "app/win/app_info.h"
-#include "app/win/gdiplus_session.h"
 #include "app/win/rich_edit.h"
 #include "core/win/silent_correction.h"
+#include "forms/win/gdiplus_session.h"
 #include "forms/win/main_form.h"
 #include "forms/win/main_form_controls.h"
 

@@ -3,7 +3,7 @@
 #include "forms/win/paint_canvas.h"
 
 #include "forms/win/dpi_scaling.h"
-#include "forms/win/gdiplus_state.h"
+#include "forms/win/gdiplus_session.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include <cstdio>
 
-#include "app/win/gdiplus_session.h"
 #include "app/win/measurement_worker.h"
 #include "core/network_state.h"
+#include "forms/win/gdiplus_session.h"
 #include "forms/win/main_form.h"
 #include "forms/win/main_form_controls.h"
 #include "tests/support/fake_clock.h"

@@ -14,6 +14,7 @@
 #include "core/network_state.h"
 #include "forms/win/dpi_scaling.h"
 #include "forms/win/main_form_controls.h"
+#include "forms/win/gdiplus_session.h"
 #include "tests/forms_win/face_pixels.h"
 #include "tests/forms_win/form_test_support.h"
 #include "tests/forms_win/handler_stubs.h"
@@ -51,7 +52,7 @@ protected:
         return Capture(face);
     }
 
-    std::optional<GdiplusForTests> gdiplus_{std::in_place};
+    std::optional<GdiplusSession> gdiplus_{std::in_place};
     FakeClockScope clock_;
     TestForm form_;
 };
@@ -190,7 +191,7 @@ TEST(ClockFaceWindow, NoLongerAWindowIsLeftAloneAndNothingIsMade) {
                                       GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(gone, nullptr);
     DestroyWindow(gone);
-    const GdiplusForTests gdiplus;
+    const GdiplusSession gdiplus;
     // The screen's factors are read once per process, through a DC the system then keeps.
     ScaleX(1.0f);
     ScaleY(1.0f);

@@ -13,6 +13,7 @@
 #include "forms/win/control_record.h"
 #include "forms/win/dpi_scaling.h"
 #include "forms/win/main_form_controls.h"
+#include "forms/win/gdiplus_session.h"
 #include "tests/forms_win/face_pixels.h"
 #include "tests/forms_win/form_test_support.h"
 #include "tests/forms_win/handler_stubs.h"
@@ -86,7 +87,7 @@ TEST(ScaledGeometry, FacePaintedAtTheScreensScale) {
     const int dpi = ChildDpi();
     ASSERT_NE(dpi, 0);
     const CanvasScale scale{ScaleFactorForDpi(dpi), ScaleFactorForDpi(dpi)};
-    const GdiplusForTests gdiplus;
+    const GdiplusSession gdiplus;
     const FakeClockScope clock(MakeSystemTime(2026, 12, 7, 9, 30, 45, 0));
     Stubs = {};
     const TestForm form;

@@ -1,16 +1,11 @@
-// Helpers of the clock-face pixel tests: GDI+ for the test process, reading a face's pixels back,
-// telling the hands' colours apart, and where a face's primitives lie.
+// Helpers of the clock-face pixel tests: reading a face's pixels back, telling the hands' colours
+// apart, and where a face's primitives lie.
 #include "tests/forms_win/face_pixels.h"
-
-#include <objidl.h>
-
-#include <gdiplus.h>
 
 #include <algorithm>
 #include <cmath>
 
 #include "forms/win/gdi_handles.h"
-#include "forms/win/gdiplus_state.h"
 
 namespace {
 
@@ -67,21 +62,6 @@ float DistanceToSegment(const PixelSegment& s, float x, float y) {
 }
 
 }  // namespace
-
-GdiplusForTests::GdiplusForTests() {
-    Gdiplus::GdiplusStartupInput input;
-    started_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr) == Gdiplus::Ok;
-    if (started_) {
-        NoteGdiplusStarted();
-    }
-}
-
-GdiplusForTests::~GdiplusForTests() {
-    if (started_) {
-        NoteGdiplusShutDown();
-        Gdiplus::GdiplusShutdown(token_);
-    }
-}
 
 COLORREF Picture::At(int x, int y) const {
     if (x < 0 || y < 0 || x >= Width || y >= Height) {

@@ -1,5 +1,5 @@
-// Helpers of the clock-face pixel tests: GDI+ for the test process, reading a face's pixels back,
-// telling the hands' colours apart, and where a face's primitives lie.
+// Helpers of the clock-face pixel tests: reading a face's pixels back, telling the hands' colours
+// apart, and where a face's primitives lie.
 #pragma once
 
 #include <windows.h>
@@ -9,20 +9,6 @@
 
 #include "forms/canvas_scale.h"
 #include "forms/clock_face_geometry.h"
-
-// Starts GDI+ as the program does before its form exists, and shuts it down at scope end.
-class GdiplusForTests {
-public:
-    GdiplusForTests();
-    GdiplusForTests(const GdiplusForTests&) = delete;
-    GdiplusForTests& operator=(const GdiplusForTests&) = delete;
-    ~GdiplusForTests();
-    bool Started() const { return started_; }
-
-private:
-    ULONG_PTR token_ = 0;
-    bool started_ = false;
-};
 
 // A copy of what a window shows, read through its DC.
 struct Picture {

@@ -1,4 +1,5 @@
-// A GDI+ session: started on construction, shut down on destruction.
+// A GDI+ session: started on construction, shut down on destruction; painting asks whether
+// one is running.
 #pragma once
 
 #include <windows.h>
@@ -18,3 +19,8 @@ private:
     ULONG_PTR token_ = 0;
     bool started_ = false;
 };
+
+// True while a session has started and not yet shut down. Windows' GDI+ makes no graphics or
+// pen outside a session, Wine's makes them anyway: the faces ask this first, so that both
+// show only their background when the start failed. Sessions live on the UI thread.
+bool GdiplusRunning();
