@@ -4,10 +4,16 @@
 
 #include <psapi.h>
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
 namespace {
 
 // GDI handles carry a 16-bit table index in their lower word.
 constexpr UINT_PTR kMaxGdiHandleIndex = 0xFFFF;
+constexpr SIZE_T kFlatMemoryBytes = 128 * 1024;
+constexpr double kHundredNsPerMicrosecond = 10.0;
 
 ULONGLONG Units(const FILETIME& time) {
     return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
@@ -39,4 +45,31 @@ ULONGLONG ThreadCpuTime() {
         return 0;
     }
     return Units(kernel) + Units(user);
+}
+
+RepeatedRun RunRepeatedly(int times, const std::function<void()>& action) {
+    RepeatedRun run;
+    run.Times = times;
+    run.Before = CurrentProcessUsage();
+    const ULONGLONG cpuBefore = ThreadCpuTime();
+    for (int i = 0; i < times; ++i) {
+        action();
+    }
+    const ULONGLONG cpu = ThreadCpuTime() - cpuBefore;
+    run.After = CurrentProcessUsage();
+    run.CpuMicrosecondsEach =
+        times > 0 ? static_cast<double>(cpu) / kHundredNsPerMicrosecond / times : 0.0;
+    return run;
+}
+
+void ExpectFlatUsage(const RepeatedRun& run, const char* whatWasRepeated) {
+    EXPECT_NE(run.Before.GdiObjects, 0u) << "no way to count GDI objects";
+    EXPECT_EQ(run.After.GdiObjects, run.Before.GdiObjects);
+    EXPECT_LT(run.After.PrivateBytes, run.Before.PrivateBytes + kFlatMemoryBytes);
+    std::printf(
+        "[ measure  ] %d %s: %.1f us CPU each; GDI objects %lu -> %lu, private bytes %lu "
+        "-> %lu\n",
+        run.Times, whatWasRepeated, run.CpuMicrosecondsEach, run.Before.GdiObjects,
+        run.After.GdiObjects, static_cast<unsigned long>(run.Before.PrivateBytes),
+        static_cast<unsigned long>(run.After.PrivateBytes));
 }
