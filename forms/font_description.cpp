@@ -29,14 +29,14 @@ int ClampToInt(int64_t value) {
 
 }  // namespace
 
-bool IsLongFontSpec(std::string_view description) {
+bool IsLongFontDescription(std::string_view description) {
     return std::count(description.begin(), description.end(), ',') >= kLongFormMinCommas;
 }
 
-FontSpec ParseFontSpec(std::string_view description, int displayDpiY) {
-    FontSpec font;
+FontDescriptionFields ParseFontDescription(std::string_view description, int displayDpiY) {
+    FontDescriptionFields font;
     font.FaceName = std::string(TextField(description, kSeparator, 1));
-    if (!IsLongFontSpec(description)) {
+    if (!IsLongFontDescription(description)) {
         font.PointSize = NumberField(description, 2);
         font.StyleBits = NumberField(description, 3);
         font.Weight = (font.StyleBits & kStyleBold) != 0 ? kWeightBold : kWeightNormal;

@@ -5,7 +5,7 @@
 #include <string_view>
 
 // What a font description asks for. Attribute flags are 0 or -1.
-struct FontSpec {
+struct FontDescriptionFields {
     std::string FaceName;  // UTF-8, uncut: the cut to 31 characters happens in UTF-16
     int PointSize = 0;
     int Weight = 0;
@@ -23,11 +23,11 @@ inline constexpr int kWeightBold = 700;
 inline constexpr int kWeightNormal = 400;
 
 // True for the long form: 11 or more commas in the whole text.
-bool IsLongFontSpec(std::string_view description);
+bool IsLongFontDescription(std::string_view description);
 
 // Reads a font description. The long form gives its height in pixels; displayDpiY is the
 // display's vertical DPI used to turn it into points (0 when unknown: the size is then 0).
-FontSpec ParseFontSpec(std::string_view description, int displayDpiY);
+FontDescriptionFields ParseFontDescription(std::string_view description, int displayDpiY);
 
 // Points for a pixel height at a vertical DPI: |MulDiv(height, 72, dpiY)|; 0 when dpiY <= 0.
 int PointsFromPixelHeight(int heightPixels, int dpiY);

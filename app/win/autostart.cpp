@@ -8,8 +8,7 @@
 #include "app/win/control_ops.h"
 #include "app/win/registry_text.h"
 #include "core/win/wide_text.h"
-#include "forms/win/form_hooks.h"
-#include "forms/win/main_form_controls.h"
+#include "app/win/main_form_controls.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
 // Registration of the program to start silently with Windows.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // The command for this program as it is now: the registration of a moved program no longer
@@ -11,4 +13,6 @@ std::string CurrentAutostartCommand();
 // Measurement workers call it too: it shares nothing between threads.
 bool IsAutostartRegistered();
 
-// OnAutostartClicked, the check box's click handler, is declared in forms/win/form_hooks.h.
+// The check box's click handler: a tick registers the program, an untick removes the
+// registration; a refusal puts the box back and tells the user. Returns 0.
+int OnAutostartClicked(int controlIndex, HWND form, HWND control, int controlId);

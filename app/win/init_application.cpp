@@ -7,14 +7,17 @@
 #include "app/win/rich_edit.h"
 #include "core/win/silent_correction.h"
 #include "forms/win/gdiplus_session.h"
-#include "forms/win/main_form.h"
-#include "forms/win/main_form_controls.h"
+#include "app/win/main_form.h"
 
 namespace {
 
 // Every common-control class up to and including the standard ones; the link class
-// (ICC_LINK_CLASS, 0x8000) is not needed.
-constexpr DWORD kCommonControlClasses = 0x7FFF;
+// (ICC_LINK_CLASS) is not needed.
+constexpr DWORD kCommonControlClasses =
+    ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES |
+    ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS | ICC_HOTKEY_CLASS | ICC_ANIMATE_CLASS |
+    ICC_DATE_CLASSES | ICC_USEREX_CLASSES | ICC_COOL_CLASSES | ICC_INTERNET_CLASSES |
+    ICC_PAGESCROLLER_CLASS | ICC_NATIVEFNTCTL_CLASS | ICC_STANDARD_CLASSES;
 
 // The form runs its own message loop until it is destroyed; the only mode there is.
 constexpr int kOwnMessageLoop = -1;
@@ -31,11 +34,6 @@ void InitCommonControlClasses() {
 int InitApplication(HINSTANCE instance, HINSTANCE, const wchar_t*, int) {
     InitCommonControlClasses();
     LoadRichEditLibrary();
-
-    // The runtime reads the identifiers as it creates the controls, and fills the face
-    // windows in as it creates them.
-    ControlIds = MainFormDefaultIds();
-    ControlWindows.ClockFaceWindows = {};
 
     FillAppInfo(instance);
 

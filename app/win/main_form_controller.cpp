@@ -10,16 +10,17 @@
 #include "core/network_state.h"
 #include "core/win/local_clock.h"
 #include "core/win/silent_correction.h"
-#include "forms/win/form_hooks.h"
-#include "forms/win/main_form_controls.h"
+#include "app/main_form_design.h"
+#include "app/win/main_form_controls.h"
 
 std::string FormatNow() {
     return FormatSerialDate(CurrentLocalTime(), kReadoutPattern);
 }
 
 int OnFormCreated(HWND form, LPARAM) {
+    TakeMainFormControls(form);
     // The read-outs hold their first values before the form is shown.
-    RefreshReadouts(form, ControlIds.ReadoutTimer);
+    RefreshReadouts(form, kReadoutTimerId);
     StartMeasurementWorker();
     return 0;
 }

@@ -1,10 +1,19 @@
 // The main form's behaviour: read-outs, background measurement, the correct-now button.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // The current local time as "yyyy-mm-dd hh:mm:ss" with the user's separators.
 std::string FormatNow();
 
-// The handlers OnFormCreated, RefreshReadouts and OnCorrectNowClicked that the form runtime
-// calls are declared in forms/win/form_hooks.h.
+// The main form's handlers; each returns 0, letting the runtime's own processing go on.
+
+// The form and its controls exist: takes their handles, fills the read-outs and starts the
+// first measurement (the runtime then starts the read-out timer).
+int OnFormCreated(HWND form, LPARAM creationValue);
+// A tick of the read-out timer (and once from OnFormCreated): both read-outs and both faces.
+int RefreshReadouts(HWND form, UINT_PTR timerId);
+// A click of the correct-now button: sets the clock, then measures again with the button off.
+int OnCorrectNowClicked(int controlIndex, HWND form, HWND control, int controlId);

@@ -11,7 +11,7 @@
 #include "app/win/control_ops.h"
 #include "core/win/silent_correction.h"
 #include "core/win/kernel_handle.h"
-#include "forms/win/main_form_controls.h"
+#include "app/win/main_form_controls.h"
 
 namespace {
 

@@ -82,7 +82,7 @@ ControlRecord* AttachControlRecord(HWND window, const ControlRecordOptions& opti
             window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(options.NewWndProc)));
     }
     if (options.MakeFont) {
-        record->Font = CreateFontFromSpec(options.FontSpec).release();
+        record->Font = CreateFontFromDescription(options.FontDescription).release();
         if (record->Font != nullptr) {
             SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(record->Font), TRUE);
         }

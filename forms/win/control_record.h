@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+struct FormDefinition;
+
 // Window properties of the form runtime.
 inline constexpr wchar_t kRecordProperty[] = L"ZEM_PTR";
 inline constexpr wchar_t kTagProperty[] = L"ZEM_TAGPROPERTY";
@@ -32,7 +34,8 @@ struct ControlRecord {
     int LayoutCaptured;  // anchored layout: -1 once the rectangles below are captured
     RECT CapturedParentRect;
     RECT CapturedRect;
-    char AnchorText[30];  // at most 29 bytes and a terminating zero
+    char AnchorText[30];               // at most 29 bytes and a terminating zero
+    const FormDefinition* Definition;  // form: its description and the program's handlers
 };
 
 inline constexpr size_t kMaxAnchorTextBytes = sizeof(ControlRecord::AnchorText) - 1;
@@ -49,8 +52,8 @@ void FreeControlRecord(ControlRecord* record);
 struct ControlRecordOptions {
     bool Subclass = false;  // replace the window procedure with NewWndProc
     WNDPROC NewWndProc = nullptr;
-    bool MakeFont = false;  // make FontSpec's font and send it with WM_SETFONT
-    std::string_view FontSpec;
+    bool MakeFont = false;  // make FontDescription's font and send it with WM_SETFONT
+    std::string_view FontDescription;
     int ControlIndex = 0;
     bool CustomColors = false;
     bool ForeIsSysColor = false;

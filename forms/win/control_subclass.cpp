@@ -1,12 +1,24 @@
 // The procedure every control of a form runs in front of its own.
 #include <windows.h>
 
-#include "forms/win/clock_face.h"
 #include "forms/win/control_record.h"
 #include "forms/win/form_runtime.h"
-#include "forms/win/main_form_controls.h"
+#include "forms/win/form_window.h"
 
 namespace {
+
+// The program's paint handler when the control is one of its form's canvases, else null.
+PaintHandler CanvasPainter(HWND control) {
+    const FormDefinition* definition = FindFormDefinition(GetParent(control));
+    if (definition == nullptr) {
+        return nullptr;
+    }
+    const ControlDescription* described =
+        FindControl(definition->Description, GetDlgCtrlID(control));
+    return described != nullptr && described->Kind == ControlKind::Canvas
+               ? definition->Handlers.Paint
+               : nullptr;
+}
 
 LRESULT CallPrevious(WNDPROC previous, HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     return previous != nullptr ? CallWindowProcW(previous, control, message, wParam, lParam)
@@ -48,19 +60,14 @@ LRESULT CALLBACK ControlSubclassProc(HWND control, UINT message, WPARAM wParam, 
                 form->FocusedChild = control;
             }
             break;
-        case WM_PAINT: {
-            // The faces draw themselves; the static control never paints them.
-            const int id = GetDlgCtrlID(control);
-            for (const int faceIndex : {kNetworkFaceIndex, kComputerFaceIndex}) {
-                if (id == ControlIds.ClockFaceIds[faceIndex]) {
-                    if (const int result =
-                            PaintClockFace(record->ControlIndex, GetParent(control), control)) {
-                        return result;
-                    }
+        case WM_PAINT:
+            // The program draws its canvases; the static control never paints them itself.
+            if (const PaintHandler paint = CanvasPainter(control)) {
+                if (const int result = paint(record->ControlIndex, GetParent(control), control)) {
+                    return result;
                 }
             }
             break;
-        }
         default:
             break;
     }

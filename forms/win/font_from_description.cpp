@@ -11,14 +11,14 @@ constexpr int kScreenDpi = -1;
 
 }  // namespace
 
-FontSpec ParseFontSpecForDisplay(std::string_view description) {
+FontDescriptionFields ParseFontDescriptionForDisplay(std::string_view description) {
     // Creating a display DC is only worth it when a pixel height has to be converted.
-    const int dpiY = IsLongFontSpec(description) ? DisplayDpiY() : 0;
-    return ParseFontSpec(description, dpiY);
+    const int dpiY = IsLongFontDescription(description) ? DisplayDpiY() : 0;
+    return ParseFontDescription(description, dpiY);
 }
 
-UniqueFont CreateFontFromSpec(std::string_view description) {
-    const FontSpec font = ParseFontSpecForDisplay(description);
+UniqueFont CreateFontFromDescription(std::string_view description) {
+    const FontDescriptionFields font = ParseFontDescriptionForDisplay(description);
     return CreateScaledFont(Widen(font.FaceName), font.PointSize, kScreenDpi, font.Weight,
                             font.Italic, font.Underline, font.StrikeOut, DEFAULT_CHARSET);
 }

@@ -6,9 +6,9 @@
 #include "forms/font_description.h"
 #include "forms/win/gdi_handles.h"
 
-// ParseFontSpec with the display's vertical DPI, which only the long form needs.
-FontSpec ParseFontSpecForDisplay(std::string_view description);
+// ParseFontDescription with the display's vertical DPI, which only the long form needs.
+FontDescriptionFields ParseFontDescriptionForDisplay(std::string_view description);
 
 // The font a description asks for, in DEFAULT_CHARSET at the screen's DPI. An empty
 // description still gives a font (empty face, height 0: the system's default choice).
-UniqueFont CreateFontFromSpec(std::string_view description);
+UniqueFont CreateFontFromDescription(std::string_view description);

@@ -1,19 +1,17 @@
-// Creates the main form's six controls from their design, scaled for the screen.
+// Creates a form's controls from their description, scaled for the screen.
 #include <windows.h>
 
 #include "core/win/wide_text.h"
-#include "forms/main_form_design.h"
 #include "forms/win/control_record.h"
 #include "forms/win/dpi_scaling.h"
 #include "forms/win/form_runtime.h"
-#include "forms/win/main_form.h"
-#include "forms/win/main_form_controls.h"
+#include "forms/win/form_window.h"
 
 namespace {
 
 DWORD StyleOf(ControlKind kind) {
     switch (kind) {
-        case ControlKind::ClockFace:
+        case ControlKind::Canvas:
             return WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP |
                    SS_REALSIZEIMAGE | SS_NOTIFY | SS_BITMAP;
         case ControlKind::PushButton:
@@ -23,56 +21,20 @@ DWORD StyleOf(ControlKind kind) {
             return WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_NOTIFY | BS_VCENTER | BS_LEFT |
                    BS_AUTOCHECKBOX;
         case ControlKind::Label:
-            // No tab stop: the read-outs are not for the keyboard.
+            // No tab stop: a label is not for the keyboard.
             return WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | SS_NOTIFY | SS_LEFT;
     }
     return WS_CHILD;
 }
 
-int IdentifierOf(ControlRole role) {
-    switch (role) {
-        case ControlRole::NetworkClockFace:
-            return ControlIds.ClockFaceIds[kNetworkFaceIndex];
-        case ControlRole::ComputerClockFace:
-            return ControlIds.ClockFaceIds[kComputerFaceIndex];
-        case ControlRole::CorrectNowButton:
-            return ControlIds.CorrectNowButton;
-        case ControlRole::AutostartCheckBox:
-            return ControlIds.AutostartCheckBox;
-        case ControlRole::NetworkTimeLabel:
-            return ControlIds.NetworkTimeLabel;
-        case ControlRole::ComputerTimeLabel:
-            return ControlIds.ComputerTimeLabel;
-    }
-    return 0;
-}
-
-HWND& HandleSlotOf(ControlRole role) {
-    switch (role) {
-        case ControlRole::NetworkClockFace:
-            return ControlWindows.ClockFaceWindows[kNetworkFaceIndex];
-        case ControlRole::ComputerClockFace:
-            return ControlWindows.ClockFaceWindows[kComputerFaceIndex];
-        case ControlRole::CorrectNowButton:
-            return ControlWindows.CorrectNowButton;
-        case ControlRole::AutostartCheckBox:
-            return ControlWindows.AutostartCheckBox;
-        case ControlRole::NetworkTimeLabel:
-            return ControlWindows.NetworkTimeLabel;
-        case ControlRole::ComputerTimeLabel:
-            break;
-    }
-    return ControlWindows.ComputerTimeLabel;
-}
-
-ControlRecordOptions RecordOptionsOf(const ControlDesign& design) {
+ControlRecordOptions RecordOptionsOf(const ControlDescription& control) {
     ControlRecordOptions options;
     options.Subclass = true;
     options.NewWndProc = ControlSubclassProc;
     options.MakeFont = true;
-    options.FontSpec = design.FontSpec;
-    options.ControlIndex = design.ControlIndex;
-    if (design.SystemColours) {
+    options.FontDescription = control.FontDescription;
+    options.ControlIndex = control.ControlIndex;
+    if (control.SystemColours) {
         options.CustomColors = true;
         options.ForeIsSysColor = true;
         options.BackIsSysColor = true;
@@ -83,36 +45,38 @@ ControlRecordOptions RecordOptionsOf(const ControlDesign& design) {
     return options;
 }
 
-HWND CreateControl(HWND form, const ControlDesign& design) {
-    const DesignRect& rect = design.Rect;
+HWND CreateControl(HWND form, const ControlDescription& control) {
+    const DesignRect& rect = control.Rect;
     // Each of the four is scaled on its own, so right and bottom may differ by a pixel
     // from a scaled edge.
-    return CreateWindowExW(0, Widen(design.ClassName).c_str(), Widen(design.Text).c_str(),
-                           StyleOf(design.Kind), ScaleXToPixels(static_cast<float>(rect.X)),
-                           ScaleYToPixels(static_cast<float>(rect.Y)),
-                           ScaleXToPixels(static_cast<float>(rect.Width)),
-                           ScaleYToPixels(static_cast<float>(rect.Height)), form,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdentifierOf(design.Role))),
-                           ProgramInstance(), nullptr);
+    return CreateWindowExW(
+        0, Widen(control.ClassName).c_str(), Widen(control.Text).c_str(), StyleOf(control.Kind),
+        ScaleXToPixels(static_cast<float>(rect.X)), ScaleYToPixels(static_cast<float>(rect.Y)),
+        ScaleXToPixels(static_cast<float>(rect.Width)),
+        ScaleYToPixels(static_cast<float>(rect.Height)), form,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id)), ProgramInstance(), nullptr);
 }
 
 }  // namespace
 
-void CreateFormControls(HWND form) {
-    for (const ControlDesign& design : kMainFormControls) {
-        const HWND control = CreateControl(form, design);
-        if (control != nullptr) {
-            AttachControlRecord(control, RecordOptionsOf(design));
-            SetWindowTag(control, "");
-            SetWindowTag2(control, "");
+void CreateFormControls(HWND form, const FormDescription& description) {
+    HWND first = nullptr;
+    for (const ControlDescription& described : description.Controls) {
+        const HWND control = CreateControl(form, described);
+        if (control == nullptr) {
+            continue;  // the rest of the form is made all the same
         }
-        HandleSlotOf(design.Role) = control;
-        if (control != nullptr && design.Kind == ControlKind::CheckBox) {
-            // The application ticks it later if the program is registered to autostart.
+        first = first != nullptr ? first : control;
+        AttachControlRecord(control, RecordOptionsOf(described));
+        SetWindowTag(control, "");
+        SetWindowTag2(control, "");
+        if (described.Kind == ControlKind::CheckBox) {
+            // The program ticks it later if it has reason to.
             SendMessageW(control, BM_SETCHECK, BST_UNCHECKED, 0);
         }
     }
-    if (const HWND networkFace = ControlWindows.ClockFaceWindows[kNetworkFaceIndex]) {
-        SetFocus(networkFace);
+    // The first control in tab order starts with the focus.
+    if (first != nullptr) {
+        SetFocus(first);
     }
 }

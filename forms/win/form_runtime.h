@@ -3,13 +3,19 @@
 
 #include <windows.h>
 
+#include "forms/win/form_definition.h"
+
 // The form while it is the active window, else null; the loop gives it dialog navigation.
 extern HWND ActiveForm;
-// Set from CreateMainForm's creation value; RunFormLoop returns it and clears it.
+// Set from CreateForm's creation value; RunFormLoop returns it and clears it.
 extern INT_PTR FormResult;
 
-// The period of the read-out timer.
-inline constexpr UINT kReadoutPeriodMs = 1000;
+// What a form window is created with: the form procedure keeps the definition in the form's
+// record and hands the creation value to the program's Created handler.
+struct FormCreation {
+    const FormDefinition* Definition = nullptr;
+    INT_PTR CreationValue = 0;
+};
 
 // The program's own module: class registration, windows and resources.
 inline HINSTANCE ProgramInstance() {
@@ -19,8 +25,8 @@ inline HINSTANCE ProgramInstance() {
 // The class procedure of the form.
 LRESULT CALLBACK FormWndProc(HWND form, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Runs in front of every control's own procedure: focus memory, clock-face painting, and
-// undoing the subclassing when the control is destroyed.
+// Runs in front of every control's own procedure: focus memory, the painting of canvas
+// controls by the program, and undoing the subclassing when the control is destroyed.
 LRESULT CALLBACK ControlSubclassProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Shows the form and pumps messages until it is gone; returns FormResult and clears it.

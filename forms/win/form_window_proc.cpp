@@ -2,10 +2,8 @@
 #include <windows.h>
 
 #include "forms/win/control_record.h"
-#include "forms/win/form_hooks.h"
 #include "forms/win/form_runtime.h"
-#include "forms/win/main_form.h"
-#include "forms/win/main_form_controls.h"
+#include "forms/win/form_window.h"
 
 namespace {
 
@@ -13,6 +11,12 @@ namespace {
 constexpr LRESULT kAbandonCreation = -1;
 
 LRESULT OnCreate(HWND form, WPARAM wParam, LPARAM lParam) {
+    const auto* window = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    const auto* creation = static_cast<const FormCreation*>(window->lpCreateParams);
+    // Only CreateFormWindow makes windows of a form class; anything else is given up.
+    if (creation == nullptr || creation->Definition == nullptr) {
+        return kAbandonCreation;
+    }
     ControlRecord* record = AllocateControlRecord();
     if (record == nullptr) {
         return kAbandonCreation;
@@ -21,20 +25,27 @@ LRESULT OnCreate(HWND form, WPARAM wParam, LPARAM lParam) {
         FreeControlRecord(record);
         return kAbandonCreation;
     }
-    const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    const LPARAM creationValue = reinterpret_cast<LPARAM>(creation->lpCreateParams);
+    const FormDefinition& definition = *creation->Definition;
+    record->Definition = &definition;
     SetWindowTag(form, "");
     SetWindowTag2(form, "");
-    CreateFormControls(form);
-    if (const int result = OnFormCreated(form, creationValue)) {
-        return result;
+    CreateFormControls(form, definition.Description);
+    const FormHandlers& handlers = definition.Handlers;
+    if (handlers.Created != nullptr) {
+        if (const int result = handlers.Created(form, creation->CreationValue)) {
+            return result;
+        }
     }
-    SetTimer(form, ControlIds.ReadoutTimer, kReadoutPeriodMs, nullptr);
+    if (handlers.Timer.Handler != nullptr) {
+        SetTimer(form, handlers.Timer.TimerId, handlers.Timer.PeriodMs, nullptr);
+    }
     return DefWindowProcW(form, WM_CREATE, wParam, lParam);
 }
 
 void OnDestroy(HWND form, ControlRecord* record) {
-    KillTimer(form, ControlIds.ReadoutTimer);
+    if (record != nullptr && record->Definition != nullptr) {
+        KillTimer(form, record->Definition->Handlers.Timer.TimerId);
+    }
     FreeControlRecord(record);
     ReleaseWindowTags(form);
     RemovePropW(form, kRecordProperty);
@@ -45,9 +56,9 @@ void OnDestroy(HWND form, ControlRecord* record) {
     PostQuitMessage(0);
 }
 
-// Clicks (notification code 0) of the check box, then of the button. Focus notifications
-// of the BS_NOTIFY buttons carry other codes and reach no handler.
-LRESULT RouteCommand(HWND form, WPARAM wParam, LPARAM lParam) {
+// Clicks (notification code 0) go to the program's routes in their order. Focus
+// notifications of the BS_NOTIFY buttons carry other codes and reach no handler.
+LRESULT RouteCommand(const FormHandlers& handlers, HWND form, WPARAM wParam, LPARAM lParam) {
     if (HIWORD(wParam) != 0) {
         return 0;
     }
@@ -55,14 +66,11 @@ LRESULT RouteCommand(HWND form, WPARAM wParam, LPARAM lParam) {
     const HWND control = reinterpret_cast<HWND>(lParam);
     const ControlRecord* record = control != nullptr ? FindControlRecord(control) : nullptr;
     const int controlIndex = record != nullptr ? record->ControlIndex : -1;
-    if (id == ControlIds.AutostartCheckBox) {
-        if (const int result = OnAutostartClicked(controlIndex, form, control, id)) {
-            return result;
-        }
-    }
-    if (id == ControlIds.CorrectNowButton) {
-        if (const int result = OnCorrectNowClicked(controlIndex, form, control, id)) {
-            return result;
+    for (const CommandRoute& route : handlers.Commands) {
+        if (route.ControlId == id && route.Handler != nullptr) {
+            if (const int result = route.Handler(controlIndex, form, control, id)) {
+                return result;
+            }
         }
     }
     return 0;
@@ -96,6 +104,9 @@ void HandOverToOwner(HWND form, const ControlRecord& record) {
 LRESULT CALLBACK FormWndProc(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
     ControlRecord* record =
         message != WM_CREATE && IsWindow(form) ? FindControlRecord(form) : nullptr;
+    const FormHandlers* handlers = record != nullptr && record->Definition != nullptr
+                                       ? &record->Definition->Handlers
+                                       : nullptr;
 
     // Messages that are looked at on their way to their own handling below.
     switch (message) {
@@ -110,8 +121,10 @@ LRESULT CALLBACK FormWndProc(HWND form, UINT message, WPARAM wParam, LPARAM lPar
             ActiveForm = LOWORD(wParam) != WA_INACTIVE ? form : nullptr;
             break;
         case WM_COMMAND:
-            if (const LRESULT result = RouteCommand(form, wParam, lParam)) {
-                return result;
+            if (handlers != nullptr) {
+                if (const LRESULT result = RouteCommand(*handlers, form, wParam, lParam)) {
+                    return result;
+                }
             }
             break;
         default:
@@ -146,8 +159,9 @@ LRESULT CALLBACK FormWndProc(HWND form, UINT message, WPARAM wParam, LPARAM lPar
             }
             break;
         case WM_TIMER:
-            if (wParam == ControlIds.ReadoutTimer) {
-                if (const int result = RefreshReadouts(form, wParam)) {
+            if (handlers != nullptr && handlers->Timer.Handler != nullptr &&
+                wParam == handlers->Timer.TimerId) {
+                if (const int result = handlers->Timer.Handler(form, wParam)) {
                     return result;
                 }
             }

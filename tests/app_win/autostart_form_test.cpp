@@ -13,8 +13,8 @@
 #include "app/win/measurement_worker.h"
 #include "core/win/kernel_handle.h"
 #include "core/win/wide_text.h"
-#include "forms/win/main_form.h"
-#include "forms/win/main_form_controls.h"
+#include "app/win/main_form.h"
+#include "app/win/main_form_controls.h"
 #include "tests/app_win/message_box_watcher.h"
 #include "tests/app_win/run_key.h"
 #include "tests/support/message_pump.h"
@@ -44,7 +44,6 @@ protected:
         savedAppInfo_ = AppInfo;
         AppInfo.AppFolder = R"(C:\Program Files\Quelan Tikora\)";
         AppInfo.AppFileName = "QuelanTikora.exe";
-        ControlIds = MainFormDefaultIds();
         previousSeam_ =
             InstallMeasurement({&IsAutostartRegistered, &MeasurementThatWaitsAtTheGate});
     }

@@ -9,8 +9,9 @@
 #include "core/network_state.h"
 #include "core/win/local_clock.h"
 #include "core/win/silent_correction.h"
-#include "forms/win/form_hooks.h"
-#include "forms/win/main_form_controls.h"
+#include "app/main_form_design.h"
+#include "app/win/main_form_controller.h"
+#include "app/win/main_form_controls.h"
 #include "tests/app_win/test_form.h"
 #include "tests/support/fake_clock.h"
 
@@ -70,7 +71,6 @@ protected:
     ControllerTest() : clock_(MakeSystemTime(2026, 12, 7, 0, 28, 27, 500)) {}
 
     void SetUp() override {
-        ControlIds = MainFormDefaultIds();
         previousSeam_ = InstallMeasurement({&FakeIsAutostartRegistered, &FakeMeasureNetworkOffset});
         fake.Registered = false;
         fake.SourceAnswers = true;

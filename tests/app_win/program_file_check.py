@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks the built program file: it imports only Windows' own DLLs, and its resources hold
-both icon groups, the version information and the manifest the program needs.
+both icon groups, the version information with the build's version numbers and the manifest the
+program needs.
 
-    program_file_check.py PROGRAM.exe
+    program_file_check.py PROGRAM.exe FILE_VERSION PRODUCT_VERSION    (versions as 1.2.3.4)
 """
 import re
 import subprocess
@@ -26,8 +27,13 @@ def windres_text(text):
     return 'L"' + "".join(c if ord(c) < 128 else f"\\x{ord(c):x}" for c in text) + '"'
 
 
+def version_pattern(keyword, dotted):
+    """FILEVERSION 1, 1, 3, 178 as windres writes it back, for the version 1.1.3.178."""
+    return keyword + " " + ", ".join(dotted.split(".")) + r"\b"
+
+
 def main():
-    program = sys.argv[1]
+    program, file_version, product_version = sys.argv[1:4]
     failures = []
 
     imports = {name.lower() for name in
@@ -40,8 +46,11 @@ def main():
     expected = {
         "program icon group": r'"AAAAA_APPICON" 14 ',
         "form icon group": r'"IMAGE_TIME" 14 ',
-        "file version": r"FILEVERSION 1, 1, 3, 178\b",
-        "product version": r"PRODUCTVERSION 1, 1, 3, 176\b",
+        "file version": version_pattern("FILEVERSION", file_version),
+        "product version": version_pattern("PRODUCTVERSION", product_version),
+        "file version text": r'VALUE "FileVersion", L?"' + re.escape(file_version) + '"',
+        "product version text": r'VALUE "ProductVersion", L?"' + re.escape(product_version) + '"',
+        "manifest version": r'assemblyIdentity[^>]*version=""' + re.escape(file_version) + '""',
         "Chinese UTF-16 string block": r'BLOCK "080404b0"',
         "translation": r'VALUE "Translation", 0x804, 1200',
         "description": r'VALUE "FileDescription", ' + re.escape(windres_text(DESCRIPTION)),

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/win/wide_text.h"
-#include "forms/win/main_form_controls.h"
+#include "app/win/main_form_controls.h"
 
 namespace {
 

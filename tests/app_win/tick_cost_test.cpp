@@ -6,9 +6,10 @@
 
 #include "app/win/measurement_worker.h"
 #include "core/network_state.h"
+#include "app/main_form_design.h"
+#include "app/win/main_form.h"
+#include "app/win/main_form_controls.h"
 #include "forms/win/gdiplus_session.h"
-#include "forms/win/main_form.h"
-#include "forms/win/main_form_controls.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/process_usage.h"
@@ -41,7 +42,6 @@ TEST(TickCost, ThousandsOfTicksRepaintBothFacesAndLeaveNothingBehind) {
     FakeClockScope clock(MakeSystemTime(2026, 12, 7, 9, 30, 45, 0));
     clock.State().SecondsPerSerialRead = 1;  // the hands move from tick to tick
     const MeasurementSeam previousSeam = InstallMeasurement({&NotRegistered, &NoAnswer});
-    ControlIds = MainFormDefaultIds();
     NetworkOffset = 0.25;  // six hours: the network face differs from the computer face
 
     const HWND form = CreateMainFormWindow(nullptr, 0);
@@ -55,7 +55,7 @@ TEST(TickCost, ThousandsOfTicksRepaintBothFacesAndLeaveNothingBehind) {
         SetWindowLongPtrW(face, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingFaceProc)));
 
     // Each tick is the timer message the form gets once a second, handled at once.
-    const auto tick = [form] { SendMessageW(form, WM_TIMER, ControlIds.ReadoutTimer, 0); };
+    const auto tick = [form] { SendMessageW(form, WM_TIMER, kReadoutTimerId, 0); };
     for (int i = 0; i < kWarmUp; ++i) {
         tick();
     }

@@ -16,20 +16,16 @@
 #include <string>
 
 #include "core/win/wide_text.h"
-#include "forms/win/main_form.h"
+#include "app/main_form_design.h"
 
 namespace {
 
-constexpr int kButtonId = 1002;
-constexpr int kCheckBoxId = 1004;
-constexpr int kNetworkLabelId = 1005;
-constexpr int kComputerLabelId = 1006;
 constexpr UINT kSendTimeoutMs = 5000;
 constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValue[] = L"Quelan_Tikora";
 
 HWND FindForm() {
-    return FindWindowW(kMainFormClassName, nullptr);
+    return FindWindowW(Widen(kMainFormDescription.ClassName).c_str(), nullptr);
 }
 
 std::string TextOf(HWND window) {
@@ -47,11 +43,12 @@ void Print(const char* key, const std::string& value) {
 
 int State(HWND form) {
     Print("title", TextOf(form));
-    Print("network", TextOf(GetDlgItem(form, kNetworkLabelId)));
-    Print("computer", TextOf(GetDlgItem(form, kComputerLabelId)));
-    Print("button", IsWindowEnabled(GetDlgItem(form, kButtonId)) ? "enabled" : "disabled");
+    Print("network", TextOf(GetDlgItem(form, kNetworkTimeLabelId)));
+    Print("computer", TextOf(GetDlgItem(form, kComputerTimeLabelId)));
+    Print("button",
+          IsWindowEnabled(GetDlgItem(form, kCorrectNowButtonId)) ? "enabled" : "disabled");
     DWORD_PTR check = 0;
-    SendMessageTimeoutW(GetDlgItem(form, kCheckBoxId), BM_GETCHECK, 0, 0, SMTO_BLOCK,
+    SendMessageTimeoutW(GetDlgItem(form, kAutostartCheckBoxId), BM_GETCHECK, 0, 0, SMTO_BLOCK,
                         kSendTimeoutMs, &check);
     Print("checkbox", check == BST_CHECKED ? "checked" : "unchecked");
     RECT bounds{};
@@ -137,10 +134,10 @@ int wmain(int argc, wchar_t** argv) {
         return State(form);
     }
     if (command == L"click") {
-        return Click(GetDlgItem(form, kButtonId));
+        return Click(GetDlgItem(form, kCorrectNowButtonId));
     }
     if (command == L"tick") {
-        return Click(GetDlgItem(form, kCheckBoxId));
+        return Click(GetDlgItem(form, kAutostartCheckBoxId));
     }
     if (command == L"close") {
         return Close(form, argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 5000);

@@ -37,7 +37,7 @@ readonly kNoDisplayLimitS=60
 readonly kNetworkPrefix="标准的网络时间："
 readonly kComputerPrefix="现在的电脑时间："
 readonly kFetching="${kNetworkPrefix}获取中"
-readonly kTitle="QuelanTikora 1.1（误差±0.5秒）"
+readonly kTitle="QuelanTikora ${TIKORA_TITLE_VERSION:?set by CTest from the build}（误差±0.5秒）"
 
 here="$(cd "$(dirname "$0")" && pwd)"
 # shellcheck source-path=SCRIPTDIR source=isolated_network.sh

@@ -7,11 +7,12 @@
 
 namespace {
 
-TEST(ParseFontSpec, ShortAndLongForms) {
+TEST(ParseFontDescription, ShortAndLongForms) {
     const struct {
         std::string Description;
         int DisplayDpiY;
-        FontSpec Expected;  // face, points, weight, italic, underline, strike-out, style bits
+        // Face, points, weight, italic, underline, strike-out, style bits.
+        FontDescriptionFields Expected;
     } cases[] = {
         {"微软雅黑,9,0", 96, {"微软雅黑", 9, 400, 0, 0, 0, 0}},
         {"Arial,12,15", 96, {"Arial", 12, 700, -1, -1, -1, 15}},
@@ -28,8 +29,8 @@ TEST(ParseFontSpec, ShortAndLongForms) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Description);
-        const FontSpec font = ParseFontSpec(c.Description, c.DisplayDpiY);
-        const FontSpec& e = c.Expected;
+        const FontDescriptionFields font = ParseFontDescription(c.Description, c.DisplayDpiY);
+        const FontDescriptionFields& e = c.Expected;
         EXPECT_EQ(font.FaceName, e.FaceName);  // cut later, in UTF-16
         EXPECT_EQ(font.PointSize, e.PointSize);
         EXPECT_EQ(font.Weight, e.Weight);

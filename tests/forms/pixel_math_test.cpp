@@ -1,4 +1,4 @@
-// Rounding rules, the main form's geometry at common DPIs, centring and font heights.
+// Rounding rules, design scaling, centring and font heights.
 #include "forms/pixel_math.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include <limits>
 
 #include "forms/font_description.h"
-#include "forms/main_form_design.h"
 
 namespace {
 
@@ -33,36 +32,8 @@ TEST(Rounding, GeometryHalvesToEvenFontsHalvesAwayFromZero) {
     }
 }
 
-TEST(DesignScaling, MainFormGeometryAtCommonDpis) {
-    struct Rect {
-        int X, Y, Width, Height;
-        bool operator==(const Rect&) const = default;
-    };
-    const struct {
-        int Dpi, FormWidth, FormHeight;
-        Rect NetworkFace, ComputerFace, Button;
-    } cases[] = {
-        {96, 295, 239, {163, 5, 115, 115}, {21, 3, 115, 115}, {206, 175, 65, 26}},
-        {120, 369, 299, {204, 6, 144, 144}, {26, 4, 144, 144}, {258, 219, 81, 32}},
-        {144, 442, 358, {244, 8, 172, 172}, {32, 4, 172, 172}, {309, 262, 98, 39}},
-    };
-    for (const auto& c : cases) {
-        const float factor = ScaleFactorForDpi(c.Dpi);
-        const auto scaled = [factor](ControlRole role) {
-            const DesignRect& d = DesignOf(role).Rect;
-            return Rect{DesignToPixels(static_cast<float>(d.X), factor),
-                        DesignToPixels(static_cast<float>(d.Y), factor),
-                        DesignToPixels(static_cast<float>(d.Width), factor),
-                        DesignToPixels(static_cast<float>(d.Height), factor)};
-        };
-        SCOPED_TRACE(c.Dpi);
-        EXPECT_EQ(DesignToPixels(kMainFormDesignWidth, factor), c.FormWidth);
-        EXPECT_EQ(DesignToPixels(kMainFormDesignHeight, factor), c.FormHeight);
-        EXPECT_TRUE(scaled(ControlRole::NetworkClockFace) == c.NetworkFace);
-        EXPECT_TRUE(scaled(ControlRole::ComputerClockFace) == c.ComputerFace);
-        EXPECT_TRUE(scaled(ControlRole::CorrectNowButton) == c.Button);
-    }
-    // The product is a 32-bit float even where the FPU computes wider.
+TEST(DesignScaling, TheProductIsA32BitFloat) {
+    // Even where the FPU computes wider.
     EXPECT_EQ(ScaleDesignValue(3.0f, 0.1f), 3.0f * 0.1f);
 }
 
@@ -80,7 +51,7 @@ TEST(FontHeight, PointsAndPixelsBothWays) {
         {9, -1, 120, 96, -15},  // 1080 / 96 = 11 points
         {9, -1, 96, 120, -12},  // 864 / 120 = 7 points
         {9, 0, 120, 96, -12},   // no DPI given: the size as it is
-        {0, -1, 96, 96, 0},     // the clock faces' empty description
+        {0, -1, 96, 96, 0},     // an empty description, as canvases have
         {9, -1, 96, 0, 0},      // a zero vertical DPI must not divide by zero
     };
     // clang-format on

@@ -7,56 +7,56 @@
 
 #include "forms/win/control_record.h"
 #include "forms/win/form_runtime.h"
-#include "forms/win/main_form_controls.h"
 #include "tests/forms_win/form_test_support.h"
-#include "tests/forms_win/handler_stubs.h"
+#include "tests/forms_win/sample_form.h"
 
 namespace {
 
 class FormDispatch : public testing::Test {
 protected:
     void SetUp() override {
-        Stubs = {};
+        Recorded = {};
         form_ = std::make_unique<TestForm>();
         ASSERT_TRUE(IsWindow(form()));
-        Stubs.Calls.clear();  // creation's own call is not looked at here
+        Recorded.Calls.clear();  // creation's own call is not looked at here
     }
     HWND form() const { return form_->get(); }
+    HWND control(int id) const { return form_->Control(id); }
 
 private:
     std::unique_ptr<TestForm> form_;
 };
 
 TEST_F(FormDispatch, CommandsReachTheirHandlerOnlyForClicks) {
-    const HWND checkBox = ControlWindows.AutostartCheckBox;
-    const HWND button = ControlWindows.CorrectNowButton;
-    const HWND networkFace = ControlWindows.ClockFaceWindows[kNetworkFaceIndex];
+    const HWND checkBox = control(kSampleCheckBoxId);
+    const HWND button = control(kSampleButtonId);
+    const HWND canvas = control(kSampleCanvasId);
     const struct {
         int Code, Id;
         HWND Control;
         const char* Handler;  // nullptr: none
         int ControlIndex;
     } cases[] = {
-        {BN_CLICKED, 1004, checkBox, "OnAutostartClicked", 0},
-        {BN_CLICKED, 1002, button, "OnCorrectNowClicked", 0},
+        {BN_CLICKED, 1004, checkBox, "CheckBoxClicked", 0},
+        {BN_CLICKED, 1002, button, "ButtonClicked", 0},
         {BN_SETFOCUS, 1002, button, nullptr, 0},  // BS_NOTIFY focus notifications
         {BN_KILLFOCUS, 1004, checkBox, nullptr, 0},
-        {BN_CLICKED, 1004, nullptr, "OnAutostartClicked", -1},      // no control, no index
-        {BN_CLICKED, 1002, networkFace, "OnCorrectNowClicked", 1},  // the sender's index
+        {BN_CLICKED, 1004, nullptr, "CheckBoxClicked", -1},  // no control, no index
+        {BN_CLICKED, 1002, canvas, "ButtonClicked", 1},      // the sender's index
         {BN_CLICKED, IDCANCEL, nullptr, nullptr, 0},
         {BN_CLICKED, 1005, nullptr, nullptr, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "code " << c.Code << " id " << c.Id);
-        Stubs.Calls.clear();
+        Recorded.Calls.clear();
         SendMessageW(form(), WM_COMMAND, MAKEWPARAM(c.Id, c.Code),
                      reinterpret_cast<LPARAM>(c.Control));
         if (c.Handler == nullptr) {
-            EXPECT_TRUE(Stubs.Calls.empty());
+            EXPECT_TRUE(Recorded.Calls.empty());
             continue;
         }
-        ASSERT_EQ(Stubs.Calls.size(), 1u);
-        const HandlerCall& call = Stubs.Calls[0];
+        ASSERT_EQ(Recorded.Calls.size(), 1u);
+        const HandlerCall& call = Recorded.Calls[0];
         EXPECT_EQ(call.Name, c.Handler);
         EXPECT_EQ(call.ControlIndex, c.ControlIndex);
         EXPECT_EQ(call.Form, form());
@@ -64,31 +64,31 @@ TEST_F(FormDispatch, CommandsReachTheirHandlerOnlyForClicks) {
         EXPECT_EQ(call.ControlId, c.Id);
     }
     // Real clicks, and a handler's non-zero result as the message's result.
-    Stubs.Calls.clear();
+    Recorded.Calls.clear();
     SendMessageW(checkBox, BM_CLICK, 0, 0);
     SendMessageW(button, BM_CLICK, 0, 0);
-    ASSERT_EQ(Stubs.Calls.size(), 2u);
-    EXPECT_EQ(Stubs.Calls[0].Name, "OnAutostartClicked");
-    EXPECT_EQ(Stubs.Calls[1].Name, "OnCorrectNowClicked");
-    Stubs.Result = 7;
+    ASSERT_EQ(Recorded.Calls.size(), 2u);
+    EXPECT_EQ(Recorded.Calls[0].Name, "CheckBoxClicked");
+    EXPECT_EQ(Recorded.Calls[1].Name, "ButtonClicked");
+    Recorded.Result = 7;
     EXPECT_EQ(SendMessageW(form(), WM_COMMAND, 1004, reinterpret_cast<LPARAM>(checkBox)), 7);
     EXPECT_EQ(SendMessageW(form(), WM_TIMER, 1004, 0), 7);
 }
 
-TEST_F(FormDispatch, OnlyTheReadoutTimerRefreshes) {
+TEST_F(FormDispatch, OnlyTheFormsTimerReachesItsHandler) {
     for (const WPARAM timer : {1003u, 1002u, 0u, 1004u}) {
         SendMessageW(form(), WM_TIMER, timer, 0);
     }
-    ASSERT_EQ(Stubs.Calls.size(), 1u);
-    EXPECT_EQ(Stubs.Calls[0].Name, "RefreshReadouts");
-    EXPECT_EQ(Stubs.Calls[0].Value, 1004);
+    ASSERT_EQ(Recorded.Calls.size(), 1u);
+    EXPECT_EQ(Recorded.Calls[0].Name, "Timer");
+    EXPECT_EQ(Recorded.Calls[0].Value, 1004);
 }
 
 TEST_F(FormDispatch, ColourRequestsOfCustomColouredControls) {
     const HDC dc = CreateCompatibleDC(nullptr);
     for (const UINT request :
          {WM_CTLCOLORSTATIC, WM_CTLCOLORBTN, WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX}) {
-        for (const HWND control : MainFormControls()) {
+        for (const HWND control : SampleControls(form())) {
             SCOPED_TRACE(testing::Message() << request << " " << GetDlgCtrlID(control));
             SetBkMode(dc, OPAQUE);
             const LRESULT brush = SendMessageW(form(), request, reinterpret_cast<WPARAM>(dc),
@@ -108,14 +108,14 @@ TEST_F(FormDispatch, ColourRequestsOfCustomColouredControls) {
 
 TEST_F(FormDispatch, ColourChangesGiveSystemBackgroundsTheNewBrush) {
     for (const UINT change : {WM_SYSCOLORCHANGE, WM_THEMECHANGED}) {
-        ControlRecord* label = FindControlRecord(ControlWindows.NetworkTimeLabel);
+        ControlRecord* label = FindControlRecord(control(kSampleLabelId));
         // A stand-in for the brush of the old colour: replaced and deleted by the change.
         const HBRUSH old = CreateSolidBrush(RGB(10, 20, 30));
         label->BackBrush = old;
         SendMessageW(form(), change, 0, 0);
         EXPECT_EQ(label->BackBrush, GetSysColorBrush(COLOR_BTNFACE)) << change;
         EXPECT_EQ(GetObjectType(old), 0u) << change;
-        EXPECT_EQ(FindControlRecord(ControlWindows.CorrectNowButton)->BackBrush, nullptr);
+        EXPECT_EQ(FindControlRecord(control(kSampleButtonId))->BackBrush, nullptr);
     }
 }
 
@@ -131,7 +131,7 @@ LRESULT CALLBACK CountingPaint(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-TEST_F(FormDispatch, PaintOfClockFacesIsTakenOverAndOthersPassOn) {
+TEST_F(FormDispatch, PaintOfCanvasesIsTakenOverAndOthersPassOn) {
     WNDCLASSW probeClass{};
     probeClass.lpfnWndProc = CountingPaint;
     probeClass.hInstance = GetModuleHandleW(nullptr);

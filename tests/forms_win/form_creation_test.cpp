@@ -1,4 +1,4 @@
-// The main form's class and window, its six controls as designed, fonts, and the timer.
+// A form's class and window, its controls as described, fonts, and the timer.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,10 +8,9 @@
 #include "forms/win/control_record.h"
 #include "forms/win/font_from_description.h"
 #include "forms/win/form_runtime.h"
-#include "forms/win/main_form.h"
-#include "forms/win/main_form_controls.h"
+#include "forms/win/form_window.h"
 #include "tests/forms_win/form_test_support.h"
-#include "tests/forms_win/handler_stubs.h"
+#include "tests/forms_win/sample_form.h"
 
 namespace {
 
@@ -61,12 +60,12 @@ void ExpectEmptyTags(HWND window) {
     }
 }
 
-TEST(MainFormCreation, ClassWindowAndTheApplicationsCreationCall) {
-    Stubs = {};
+TEST(FormCreation, ClassWindowAndTheProgramsCreationCall) {
+    Recorded = {};
     bool controlsExistedAndFormHidden = false;
-    Stubs.Created = [&](HWND form) {
+    Recorded.Created = [&](HWND form) {
         controlsExistedAndFormHidden = !IsWindowVisible(form);
-        for (HWND control : MainFormControls()) {
+        for (HWND control : SampleControls(form)) {
             controlsExistedAndFormHidden &= IsWindow(control) && GetParent(control) == form;
         }
     };
@@ -75,15 +74,15 @@ TEST(MainFormCreation, ClassWindowAndTheApplicationsCreationCall) {
 
     WNDCLASSEXW formClass{};
     formClass.cbSize = sizeof(formClass);
-    ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), L"FORM_Tikora_FORM1_CLASS", &formClass));
+    ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), kSampleClassName, &formClass));
     EXPECT_EQ(formClass.style, 11u);
     EXPECT_EQ(formClass.lpfnWndProc, &FormWndProc);
     EXPECT_EQ(formClass.cbClsExtra + formClass.cbWndExtra, 0);
     EXPECT_EQ(formClass.hbrBackground, reinterpret_cast<HBRUSH>(16));
     EXPECT_EQ(formClass.hCursor, LoadCursorW(nullptr, IDC_ARROW));
-    EXPECT_EQ(formClass.hIcon, nullptr);  // this test program has no "IMAGE_TIME" icon
+    EXPECT_EQ(formClass.hIcon, nullptr);  // this test program has no "SAMPLE_ICON" icon
 
-    EXPECT_EQ(TextOf(form.get()), L"QuelanTikora 1.1（误差±0.5秒）");
+    EXPECT_EQ(TextOf(form.get()), kSampleTitle);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(form.get(), GWL_STYLE)),
               WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(form.get(), GWL_EXSTYLE)),
@@ -95,7 +94,7 @@ TEST(MainFormCreation, ClassWindowAndTheApplicationsCreationCall) {
     EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - 295) / 2);
     EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - 239) / 2);
 
-    const auto created = CallsNamed("OnFormCreated");
+    const auto created = CallsNamed("Created");
     ASSERT_EQ(created.size(), 1u);
     EXPECT_EQ(created[0].Form, form.get());
     EXPECT_EQ(created[0].Value, 0x1234);
@@ -108,9 +107,9 @@ TEST(MainFormCreation, ClassWindowAndTheApplicationsCreationCall) {
     ExpectEmptyTags(form.get());
 }
 
-TEST(MainFormCreation, ControlsMatchTheDesign) {
-    constexpr DWORD kFace = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP |
-                            SS_REALSIZEIMAGE | SS_NOTIFY | SS_BITMAP;
+TEST(FormCreation, ControlsMatchTheDescription) {
+    constexpr DWORD kCanvas = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
+                              WS_TABSTOP | SS_REALSIZEIMAGE | SS_NOTIFY | SS_BITMAP;
     constexpr DWORD kButton =
         WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_NOTIFY | BS_VCENTER | BS_CENTER | BS_PUSHBUTTON;
     constexpr DWORD kCheckBox =
@@ -127,40 +126,16 @@ TEST(MainFormCreation, ControlsMatchTheDesign) {
         bool SystemColours;
         int ControlIndex;
     } expected[] = {
-        {L"Static", L"", 1000, {163, 5, 278, 120}, kFace, L"", 0, false, 1},
-        {L"Static", L"", 1001, {21, 3, 136, 118}, kFace, L"", 0, false, 0},
-        {L"Button", L"立即校正", 1002, {206, 175, 271, 201}, kButton, L"微软雅黑", -12, false, 0},
-        {L"Button",
-         L"每次开电脑自动校正",
-         1004,
-         {16, 173, 148, 195},
-         kCheckBox,
-         L"微软雅黑",
-         -12,
-         true,
-         0},
-        {L"Static",
-         L"标准的网络时间：",
-         1005,
-         {18, 127, 323, 144},
-         kLabel,
-         L"微软雅黑",
-         -12,
-         true,
-         0},
-        {L"Static",
-         L"现在的电脑时间：",
-         1006,
-         {18, 148, 323, 165},
-         kLabel,
-         L"微软雅黑",
-         -12,
-         true,
-         0},
+        {L"Static", L"", 1000, {163, 5, 278, 120}, kCanvas, L"", 0, false, 1},
+        {L"Static", L"", 1001, {21, 3, 136, 118}, kCanvas, L"", 0, false, 0},
+        {L"Button", L"按钮", 1002, {206, 175, 271, 201}, kButton, L"微软雅黑", -12, false, 0},
+        {L"Button", L"选择框", 1004, {16, 173, 148, 195}, kCheckBox, L"微软雅黑", -12, true, 0},
+        {L"Static", L"标签：", 1005, {18, 127, 323, 144}, kLabel, L"微软雅黑", -12, true, 0},
+        {L"Static", L"第二标签：", 1006, {18, 148, 323, 165}, kLabel, L"微软雅黑", -12, true, 0},
     };
-    Stubs = {};
+    Recorded = {};
     const TestForm form;
-    const auto controls = MainFormControls();
+    const auto controls = SampleControls(form.get());
     for (size_t i = 0; i < controls.size(); ++i) {
         const auto& e = expected[i];
         const HWND control = controls[i];
@@ -184,9 +159,9 @@ TEST(MainFormCreation, ControlsMatchTheDesign) {
         EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_WNDPROC)),
                   &ControlSubclassProc);
         EXPECT_NE(record->PrevWndProc, nullptr);
-        // The faces' picture statics keep no font of their own; the record owns it anyway.
+        // The canvases' picture statics keep no font of their own; the record owns it anyway.
         ASSERT_NE(record->Font, nullptr);
-        if (e.Style != kFace) {
+        if (e.Style != kCanvas) {
             EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)),
                       record->Font);
         }
@@ -202,37 +177,37 @@ TEST(MainFormCreation, ControlsMatchTheDesign) {
         EXPECT_EQ(record->BackBrush, e.SystemColours ? GetSysColorBrush(COLOR_BTNFACE) : nullptr);
         ExpectEmptyTags(control);
     }
-    EXPECT_EQ(SendMessageW(ControlWindows.AutostartCheckBox, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(SendMessageW(form.Control(kSampleCheckBoxId), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
 
-TEST(MainFormCreation, ReadoutTimerTicksIntoRefreshReadouts) {
-    Stubs = {};
+TEST(FormCreation, TheFormsTimerTicksIntoItsHandler) {
+    Recorded = {};
     const TestForm form;
-    ASSERT_TRUE(PumpUntil([] { return !CallsNamed("RefreshReadouts").empty(); }, 3000));
-    const HandlerCall tick = CallsNamed("RefreshReadouts").front();
+    ASSERT_TRUE(PumpUntil([] { return !CallsNamed("Timer").empty(); }, 3000));
+    const HandlerCall tick = CallsNamed("Timer").front();
     EXPECT_EQ(tick.Form, form.get());
     EXPECT_EQ(tick.Value, 1004);
 }
 
-TEST(MainFormCreation, RefusedCreationGivesNullWithoutALoop) {
-    Stubs = {};
-    Stubs.Result = -1;  // from WM_CREATE: the window system gives the window up
-    EXPECT_EQ(CreateMainForm(nullptr, -1, 0x77), 0);
+TEST(FormCreation, RefusedCreationGivesNullWithoutALoop) {
+    Recorded = {};
+    Recorded.Result = -1;  // from WM_CREATE: the window system gives the window up
+    EXPECT_EQ(CreateForm(kSampleForm, nullptr, -1, 0x77), 0);
     EXPECT_EQ(FormResult, 0);
     // Other test processes may show forms of the same class meanwhile: only ours count.
-    EXPECT_EQ(CountOwnWindowsOfClass(L"FORM_Tikora_FORM1_CLASS"), 0);
+    EXPECT_EQ(CountOwnWindowsOfClass(kSampleClassName), 0);
     TakeQuitMessage();
 }
 
 TEST(Fonts, LongFormsAndLongFaceNames) {
     // -16 pixels at the display's 96 DPI are 12 points; strike-out 256 keeps its low byte.
-    const UniqueFont longForm = CreateFontFromSpec("Arial,-16,0,0,0,700,1,0,256,0,0,0");
+    const UniqueFont longForm = CreateFontFromDescription("Arial,-16,0,0,0,700,1,0,256,0,0,0");
     const LOGFONTW font = Describe(longForm.get());
     EXPECT_EQ(font.lfHeight, -16);
     EXPECT_EQ(font.lfWeight, 700);
     EXPECT_EQ(font.lfItalic, 1);
     EXPECT_EQ(font.lfStrikeOut, 0);
-    const UniqueFont longFace = CreateFontFromSpec(std::string(40, 'x') + ",9,0");
+    const UniqueFont longFace = CreateFontFromDescription(std::string(40, 'x') + ",9,0");
     EXPECT_EQ(std::wstring(Describe(longFace.get()).lfFaceName), std::wstring(31, L'x'));
 }
 

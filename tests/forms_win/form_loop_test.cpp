@@ -4,15 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <vector>
 
 #include "forms/win/control_record.h"
 #include "forms/win/form_runtime.h"
-#include "forms/win/main_form.h"
-#include "forms/win/main_form_controls.h"
+#include "forms/win/form_window.h"
 #include "tests/forms_win/form_test_support.h"
-#include "tests/forms_win/handler_stubs.h"
+#include "tests/forms_win/sample_form.h"
 
 namespace {
 
@@ -31,6 +31,14 @@ struct Script {
     int Tries = 0;
 };
 Script* script = nullptr;
+// The running form's controls in creation order, taken when it was created: still there to
+// compare with once the form is gone.
+std::array<HWND, 6> formControls{};
+
+// A control of the running form.
+HWND Control(int id) {
+    return GetDlgItem(script->Form, id);
+}
 
 void CALLBACK RunStep(HWND, UINT, UINT_PTR timer, DWORD) {
     if (script->Next < script->Steps.size() && script->Tries < kMaxTicksPerStep) {
@@ -43,15 +51,17 @@ void CALLBACK RunStep(HWND, UINT, UINT_PTR timer, DWORD) {
     SendMessageW(script->Form, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
-// Creates the main form (closed by the script) and runs its loop; returns the loop's result.
-INT_PTR RunMainFormWith(std::vector<Step> steps, INT_PTR creationValue = 0) {
-    Stubs = {};
-    ControlIds = MainFormDefaultIds();
+// Creates the sample form (closed by the script) and runs its loop; returns the loop's result.
+INT_PTR RunSampleFormWith(std::vector<Step> steps, INT_PTR creationValue = 0) {
+    Recorded = {};
     Script running{nullptr, std::move(steps)};
     script = &running;
-    Stubs.Created = [](HWND form) { script->Form = form; };
+    Recorded.Created = [](HWND form) {
+        script->Form = form;
+        formControls = SampleControls(form);
+    };
     const UINT_PTR timer = SetTimer(nullptr, 0, kTickMs, RunStep);
-    const INT_PTR result = CreateMainForm(nullptr, -1, creationValue);
+    const INT_PTR result = CreateForm(kSampleForm, nullptr, -1, creationValue);
     KillTimer(nullptr, timer);
     EXPECT_EQ(running.Next, running.Steps.size()) << "step " << running.Next << " never done";
     script = nullptr;
@@ -84,33 +94,33 @@ TEST(FormLoop, KeyboardNavigationAsInADialog) {
     std::vector<HWND> trail;
     const Step note = Do([&] { trail.push_back(GetFocus()); });
     const Step tab = Do([] { PressKey(VK_TAB); });
-    RunMainFormWith({FormIsActive, note, tab, note, tab, note, tab, note, tab, note,
-                     Do([] { PressKey(VK_TAB, true); }), note,  // Shift+Tab goes back
-                     Do([] {
-                         PressKey(VK_TAB);  // released Shift: around to the first again
-                         EnableWindow(ControlWindows.CorrectNowButton, FALSE);
-                     }),
-                     tab, tab, note,                  // the disabled button is skipped
-                     Do([] { PressKey(VK_SPACE); }),  // on the check box: a click
-                     Do([] { PressKey(VK_ESCAPE); }), FormIsActive});  // closes nothing
-    const HWND network = ControlWindows.ClockFaceWindows[kNetworkFaceIndex];
-    const HWND computer = ControlWindows.ClockFaceWindows[kComputerFaceIndex];
-    const HWND button = ControlWindows.CorrectNowButton;
-    const HWND checkBox = ControlWindows.AutostartCheckBox;
-    EXPECT_EQ(trail, (std::vector<HWND>{network, computer, button, checkBox, network, checkBox,
+    RunSampleFormWith({FormIsActive, note, tab, note, tab, note, tab, note, tab, note,
+                       Do([] { PressKey(VK_TAB, true); }), note,  // Shift+Tab goes back
+                       Do([] {
+                           PressKey(VK_TAB);  // released Shift: around to the first again
+                           EnableWindow(Control(kSampleButtonId), FALSE);
+                       }),
+                       tab, tab, note,                  // the disabled button is skipped
+                       Do([] { PressKey(VK_SPACE); }),  // on the check box: a click
+                       Do([] { PressKey(VK_ESCAPE); }), FormIsActive});  // closes nothing
+    const HWND canvas = formControls[0];
+    const HWND secondCanvas = formControls[1];
+    const HWND button = formControls[2];
+    const HWND checkBox = formControls[3];
+    EXPECT_EQ(trail, (std::vector<HWND>{canvas, secondCanvas, button, checkBox, canvas, checkBox,
                                         checkBox}));
-    const auto clicks = CallsNamed("OnAutostartClicked");
+    const auto clicks = CallsNamed("CheckBoxClicked");
     ASSERT_EQ(clicks.size(), 1u);
     EXPECT_EQ(clicks[0].ControlIndex, 0);
     EXPECT_EQ(clicks[0].Control, checkBox);
-    EXPECT_TRUE(CallsNamed("OnCorrectNowClicked").empty());
+    EXPECT_TRUE(CallsNamed("ButtonClicked").empty());
 }
 
 TEST(FormLoop, FocusComesBackToTheLastControlAfterReactivation) {
     HWND other = nullptr;
     HWND focusAway = nullptr;
     HWND focusBack = nullptr;
-    RunMainFormWith(
+    RunSampleFormWith(
         {FormIsActive, Do([] { PressKey(VK_TAB); }), Do([] { PressKey(VK_TAB); }), Do([&] {
              other = CreateWindowExW(0, L"Static", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                                      99, 99, nullptr, nullptr, nullptr, nullptr);
@@ -124,19 +134,19 @@ TEST(FormLoop, FocusComesBackToTheLastControlAfterReactivation) {
          }),
          FormIsActive, Do([&] { focusBack = GetFocus(); })});
     DestroyWindow(other);
-    EXPECT_NE(focusAway, ControlWindows.CorrectNowButton);
-    EXPECT_EQ(focusBack, ControlWindows.CorrectNowButton);
+    EXPECT_NE(focusAway, formControls[2]);
+    EXPECT_EQ(focusBack, formControls[2]);  // the button
 }
 
 TEST(FormLoop, ClosingReturnsTheCreationValueAndClearsIt) {
     for (const INT_PTR creationValue : {INT_PTR{0}, INT_PTR{0x55}}) {
         int isModal = 0;
         HWND form = nullptr;
-        const INT_PTR result = RunMainFormWith({FormIsActive, Do([&] {
-                                                    form = script->Form;
-                                                    isModal = FindControlRecord(form)->IsModal;
-                                                })},
-                                               creationValue);
+        const INT_PTR result = RunSampleFormWith({FormIsActive, Do([&] {
+                                                      form = script->Form;
+                                                      isModal = FindControlRecord(form)->IsModal;
+                                                  })},
+                                                 creationValue);
         EXPECT_EQ(result, creationValue);
         EXPECT_EQ(FormResult, 0);
         EXPECT_EQ(isModal, -1);
@@ -161,34 +171,35 @@ TEST(FormLoop, AnchoredChildrenFollowRealResizesButNotMinimising) {
         SetWindowPos(script->Form, nullptr, 0, 0, outer.right - outer.left + dx,
                      outer.bottom - outer.top + dy, SWP_NOMOVE | SWP_NOZORDER);
     };
-    RunMainFormWith({FormIsActive, Do([&] {
-                         child = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE, 206, 175,
-                                                 65, 26, script->Form, nullptr, nullptr, nullptr);
-                         ControlRecordOptions options;
-                         options.AnchorText = "FR,FB,FR,FB";
-                         AttachControlRecord(child, options);
-                         buttonBefore = RectInParent(ControlWindows.CorrectNowButton);
-                         SendMessageW(script->Form, WM_SIZE, SIZE_RESTORED, 0);  // capture
-                         captured = RectInParent(child);
-                         ShowWindow(script->Form, SW_MINIMIZE);
-                     }),
-                     [] { return IsIconic(script->Form) != FALSE; }, Do([&] {
-                         whileMinimised = RectInParent(child);
-                         ShowWindow(script->Form, SW_RESTORE);
-                     }),
-                     [] { return IsIconic(script->Form) == FALSE; }, Do([&] {
-                         restored = RectInParent(child);
-                         grow(30, 20);
-                     }),
-                     Do([&] {
-                         grown = RectInParent(child);
-                         buttonAfter = RectInParent(ControlWindows.CorrectNowButton);
-                     })});
+    RunSampleFormWith({FormIsActive, Do([&] {
+                           child =
+                               CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE, 206, 175,
+                                               65, 26, script->Form, nullptr, nullptr, nullptr);
+                           ControlRecordOptions options;
+                           options.AnchorText = "FR,FB,FR,FB";
+                           AttachControlRecord(child, options);
+                           buttonBefore = RectInParent(Control(kSampleButtonId));
+                           SendMessageW(script->Form, WM_SIZE, SIZE_RESTORED, 0);  // capture
+                           captured = RectInParent(child);
+                           ShowWindow(script->Form, SW_MINIMIZE);
+                       }),
+                       [] { return IsIconic(script->Form) != FALSE; }, Do([&] {
+                           whileMinimised = RectInParent(child);
+                           ShowWindow(script->Form, SW_RESTORE);
+                       }),
+                       [] { return IsIconic(script->Form) == FALSE; }, Do([&] {
+                           restored = RectInParent(child);
+                           grow(30, 20);
+                       }),
+                       Do([&] {
+                           grown = RectInParent(child);
+                           buttonAfter = RectInParent(Control(kSampleButtonId));
+                       })});
     EXPECT_TRUE(EqualRect(&whileMinimised, &captured));
     EXPECT_TRUE(EqualRect(&restored, &captured));
     OffsetRect(&captured, 30, 20);
     EXPECT_TRUE(EqualRect(&grown, &captured));
-    EXPECT_TRUE(EqualRect(&buttonAfter, &buttonBefore));  // the main form's own never move
+    EXPECT_TRUE(EqualRect(&buttonAfter, &buttonBefore));  // unanchored controls never move
 }
 
 }  // namespace

@@ -1,14 +1,13 @@
-// Helpers of the Wine tests: a main form destroyed at scope end, pumping, geometry.
+// Helpers of the runtime's Wine tests: a sample form destroyed at scope end.
 #pragma once
 
 #include <windows.h>
 
-#include <array>
-
 #include "tests/support/message_pump.h"
+#include "tests/support/window_rect.h"
 
-// The hidden main form with the program's identifiers (the stubs as the test left them); destroyed
-// at scope end, and the quit message its destruction posts is taken off the queue again.
+// The hidden sample form (its handlers as the test left them); destroyed at scope end, and the
+// quit message its destruction posts is taken off the queue again.
 class TestForm {
 public:
     explicit TestForm(INT_PTR creationValue = 0);
@@ -16,6 +15,8 @@ public:
     TestForm& operator=(const TestForm&) = delete;
     ~TestForm();
     HWND get() const { return form_; }
+    // The control with this identifier.
+    HWND Control(int id) const { return GetDlgItem(form_, id); }
 
 private:
     HWND form_ = nullptr;
@@ -23,9 +24,3 @@ private:
 
 // Removes a pending WM_QUIT; true when there was one.
 bool TakeQuitMessage();
-
-// The window's rectangle in its parent's client coordinates.
-RECT RectInParent(HWND window);
-
-// The six controls in creation order, from the application's handle slots.
-std::array<HWND, 6> MainFormControls();

@@ -6,7 +6,7 @@
 
 #include "forms/win/control_record.h"
 #include "tests/forms_win/form_test_support.h"
-#include "tests/forms_win/handler_stubs.h"
+#include "tests/forms_win/sample_form.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ HWND AddAnchoredChild(HWND form, const char* anchor) {
     return child;
 }
 
-TEST(FormLayout, AnchoredChildrenFollowAndTheMainFormsControlsStay) {
+TEST(FormLayout, AnchoredChildrenFollowAndUnanchoredControlsStay) {
     const struct {
         const char* Anchor;
         RECT Moved;  // edge deltas for a client 100 wider and 50 taller
@@ -41,25 +41,25 @@ TEST(FormLayout, AnchoredChildrenFollowAndTheMainFormsControlsStay) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Anchor);
-        Stubs = {};
+        Recorded = {};
         const TestForm form;
         const HWND child = AddAnchoredChild(form.get(), c.Anchor);
         const RECT before = RectInParent(child);
-        const RECT button = RectInParent(MainFormControls()[2]);
+        const RECT button = RectInParent(form.Control(kSampleButtonId));
         GrowForm(form.get(), 100, 50);
         const RECT after = RectInParent(child);
         EXPECT_EQ(after.left - before.left, c.Moved.left);
         EXPECT_EQ(after.top - before.top, c.Moved.top);
         EXPECT_EQ(after.right - before.right, c.Moved.right);
         EXPECT_EQ(after.bottom - before.bottom, c.Moved.bottom);
-        const RECT buttonAfter = RectInParent(MainFormControls()[2]);
+        const RECT buttonAfter = RectInParent(form.Control(kSampleButtonId));
         EXPECT_TRUE(EqualRect(&button, &buttonAfter));
-        EXPECT_EQ(FindControlRecord(MainFormControls()[2])->LayoutCaptured, -1);
+        EXPECT_EQ(FindControlRecord(form.Control(kSampleButtonId))->LayoutCaptured, -1);
     }
 }
 
 TEST(FormLayout, MinimisedFormsMoveNothingUntilRestored) {
-    Stubs = {};
+    Recorded = {};
     const TestForm form;
     const HWND child = AddAnchoredChild(form.get(), "FR,FB,FR,FB");
     const RECT captured = RectInParent(child);

@@ -7,9 +7,8 @@
 #include <vector>
 
 #include "forms/win/control_record.h"
-#include "forms/win/main_form_controls.h"
 #include "tests/forms_win/form_test_support.h"
-#include "tests/forms_win/handler_stubs.h"
+#include "tests/forms_win/sample_form.h"
 
 namespace {
 
@@ -51,13 +50,13 @@ LRESULT CALLBACK AfterProcedure(int code, WPARAM wParam, LPARAM lParam) {
         }
         window.ProcedureAfter =
             reinterpret_cast<WNDPROC>(GetWindowLongPtrW(call->hwnd, GWLP_WNDPROC));
-        window.TimerAfter = KillTimer(call->hwnd, 1004) != FALSE;
+        window.TimerAfter = KillTimer(call->hwnd, kSampleTimerId) != FALSE;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 TEST(FormTeardown, ReleasesEverythingOfEveryWindow) {
-    Stubs = {};
+    Recorded = {};
     seen.clear();
     const TestForm form;
     struct Owned {
@@ -66,7 +65,7 @@ TEST(FormTeardown, ReleasesEverythingOfEveryWindow) {
         WNDPROC Original;
     };
     std::vector<Owned> controls;
-    for (HWND control : MainFormControls()) {
+    for (HWND control : SampleControls(form.get())) {
         const ControlRecord* record = FindControlRecord(control);
         ASSERT_NE(record, nullptr);
         controls.push_back({control, record->Font, record->PrevWndProc});

@@ -1,5 +1,5 @@
 // The clock face's points, pens and primitives against the coordinates the face must show.
-#include "forms/clock_face_geometry.h"
+#include "app/clock_face_geometry.h"
 
 #include <gtest/gtest.h>
 

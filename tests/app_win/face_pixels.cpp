@@ -1,6 +1,6 @@
 // Helpers of the clock-face pixel tests: reading a face's pixels back, telling the hands' colours
 // apart, and where a face's primitives lie.
-#include "tests/forms_win/face_pixels.h"
+#include "tests/app_win/face_pixels.h"
 
 #include <algorithm>
 #include <cmath>

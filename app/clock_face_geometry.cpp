@@ -1,6 +1,6 @@
 // What an analogue clock face is made of: its points, angles and pens in design units, and the
 // 79 primitives (rim and 78 segments) of one face at a given time.
-#include "forms/clock_face_geometry.h"
+#include "app/clock_face_geometry.h"
 
 #include <cmath>
 

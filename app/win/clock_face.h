@@ -1,4 +1,4 @@
-// Painting of the two clock faces.
+// Painting of the two clock faces: which time each one shows, drawn on an off-screen canvas.
 #pragma once
 
 #include <windows.h>

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "forms/canvas_scale.h"
-#include "forms/clock_face_geometry.h"
+#include "app/clock_face_geometry.h"
 
 // A copy of what a window shows, read through its DC.
 struct Picture {

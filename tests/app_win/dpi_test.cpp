@@ -8,16 +8,16 @@
 #include <string>
 
 #include "core/scope_exit.h"
-#include "forms/main_form_design.h"
+#include "app/main_form_design.h"
+#include "app/win/main_form_controls.h"
 #include "forms/pixel_math.h"
 #include "forms/win/control_record.h"
 #include "forms/win/dpi_scaling.h"
-#include "forms/win/main_form_controls.h"
 #include "forms/win/gdiplus_session.h"
-#include "tests/forms_win/face_pixels.h"
-#include "tests/forms_win/form_test_support.h"
-#include "tests/forms_win/handler_stubs.h"
+#include "tests/app_win/face_pixels.h"
+#include "tests/app_win/main_form_scope.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/window_rect.h"
 
 namespace {
 
@@ -61,8 +61,7 @@ TEST(ScaledGeometry, MatchesTheScreensDpi) {
     ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSY), dpi) << "the DPI setting did not apply";
     ReleaseDC(nullptr, screen);
 
-    Stubs = {};
-    const TestForm form;
+    const MainFormScope form;
     RECT outer{};
     GetWindowRect(form.get(), &outer);
     EXPECT_EQ(outer.right - outer.left, expected->FormWidth);
@@ -70,12 +69,12 @@ TEST(ScaledGeometry, MatchesTheScreensDpi) {
     EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - expected->FormWidth) / 2);
     ExpectPlacedAt(ControlWindows.ClockFaceWindows[kNetworkFaceIndex], expected->NetworkFace);
     ExpectPlacedAt(ControlWindows.CorrectNowButton, expected->Button);
-    const auto controls = MainFormControls();
-    for (size_t i = 0; i < controls.size(); ++i) {
-        if (!kMainFormControls[i].FontSpec.empty()) {
+    for (const ControlDescription& control : kMainFormControls) {
+        if (!control.FontDescription.empty()) {
             LOGFONTW font{};
-            GetObjectW(FindControlRecord(controls[i])->Font, sizeof(font), &font);
-            EXPECT_EQ(font.lfHeight, expected->FontHeight) << i;
+            GetObjectW(FindControlRecord(GetDlgItem(form.get(), control.Id))->Font, sizeof(font),
+                       &font);
+            EXPECT_EQ(font.lfHeight, expected->FontHeight) << control.Id;
         }
     }
     EXPECT_EQ(PixelHeightToPoints(-12), expected->PointsOfMinus12Pixels);
@@ -89,8 +88,7 @@ TEST(ScaledGeometry, FacePaintedAtTheScreensScale) {
     const CanvasScale scale{ScaleFactorForDpi(dpi), ScaleFactorForDpi(dpi)};
     const GdiplusSession gdiplus;
     const FakeClockScope clock(MakeSystemTime(2026, 12, 7, 9, 30, 45, 0));
-    Stubs = {};
-    const TestForm form;
+    const MainFormScope form;
     ShowWindow(form.get(), SW_SHOWNOACTIVATE);
     const HWND face = ControlWindows.ClockFaceWindows[kComputerFaceIndex];
     Repaint(face);

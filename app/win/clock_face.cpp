@@ -1,11 +1,11 @@
-// Painting of the two clock faces.
-#include "forms/win/clock_face.h"
+// Painting of the two clock faces: which time each one shows, drawn on an off-screen canvas.
+#include "app/win/clock_face.h"
 
 #include <atomic>
 
 #include "core/network_state.h"
 #include "core/win/local_clock.h"
-#include "forms/clock_face_geometry.h"
+#include "app/clock_face_geometry.h"
 #include "forms/win/paint_canvas.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The two clock faces of the real main form, painted at fixed times and read back pixel by
 // pixel: where the hands are, what the network face shows, and that paints leave nothing behind.
 // These tests show the form and read the screen, so CTest runs them alone.
-#include "forms/win/clock_face.h"
+#include "app/win/clock_face.h"
 
 #include <windows.h>
 
@@ -10,13 +10,13 @@
 #include <algorithm>
 #include <optional>
 
+#include "app/main_form_design.h"
+#include "app/win/main_form_controls.h"
 #include "core/network_state.h"
 #include "forms/win/dpi_scaling.h"
-#include "forms/win/main_form_controls.h"
 #include "forms/win/gdiplus_session.h"
-#include "tests/forms_win/face_pixels.h"
-#include "tests/forms_win/form_test_support.h"
-#include "tests/forms_win/handler_stubs.h"
+#include "tests/app_win/face_pixels.h"
+#include "tests/app_win/main_form_scope.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/process_usage.h"
 
@@ -53,7 +53,7 @@ protected:
 
     std::optional<GdiplusSession> gdiplus_{std::in_place};
     FakeClockScope clock_;
-    TestForm form_;
+    MainFormScope form_;
 };
 
 TEST_F(ClockFaceTest, HandsAtTheirPointsAndBackgroundElsewhere) {

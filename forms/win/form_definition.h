@@ -1,0 +1,47 @@
+// A form as a program hands it to the runtime: its description and the program's handlers.
+#pragma once
+
+#include <windows.h>
+
+#include <span>
+
+#include "forms/form_description.h"
+
+// Every handler returns 0 to let the runtime's own processing go on; any other value becomes
+// the message's result and ends its processing.
+
+// The form window and all its controls exist; the form is still hidden. 0 starts the timer.
+using CreatedHandler = int (*)(HWND form, LPARAM creationValue);
+// A tick of the form's timer.
+using TimerHandler = int (*)(HWND form, UINT_PTR timerId);
+// A click (notification code 0) of a control; controlIndex is -1 when no control window came
+// with the command or it carries no record.
+using CommandHandler = int (*)(int controlIndex, HWND form, HWND control, int controlId);
+// WM_PAINT of a canvas control; -1 means painted, so the control's own procedure never is.
+using PaintHandler = int (*)(int controlIndex, HWND form, HWND control);
+
+struct CommandRoute {
+    int ControlId = 0;
+    CommandHandler Handler = nullptr;
+};
+
+// Started when the form has been created, stopped when it is destroyed.
+struct TimerRoute {
+    UINT_PTR TimerId = 0;
+    UINT PeriodMs = 0;
+    TimerHandler Handler = nullptr;  // null: the form has no timer
+};
+
+struct FormHandlers {
+    CreatedHandler Created = nullptr;
+    TimerRoute Timer;
+    // Tried in this order for every click; each route whose identifier matches is called.
+    std::span<const CommandRoute> Commands;
+    PaintHandler Paint = nullptr;
+};
+
+// Must outlive every form made from it: the form's record points to it.
+struct FormDefinition {
+    const FormDescription& Description;
+    FormHandlers Handlers;
+};

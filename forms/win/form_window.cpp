@@ -1,0 +1,83 @@
+// Creating a form from its definition, centred on the screen, and running it.
+#include "forms/win/form_window.h"
+
+#include "core/win/wide_text.h"
+#include "forms/win/control_record.h"
+#include "forms/win/dpi_scaling.h"
+#include "forms/win/form_runtime.h"
+#include "forms/pixel_math.h"
+
+namespace {
+
+constexpr UINT kFormClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+// No sizing border and no minimise or maximise box: Close is the only title-bar button.
+constexpr DWORD kFormStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE;
+constexpr int kLargeIconSize = 32;
+constexpr int kSmallIconSize = 16;
+
+HICON LoadFormIcon(HINSTANCE instance, const std::wstring& resource, int size) {
+    if (resource.empty()) {
+        return nullptr;
+    }
+    // Null when the program carries no such icon; the class then has none.
+    return static_cast<HICON>(
+        LoadImageW(instance, resource.c_str(), IMAGE_ICON, size, size, LR_SHARED));
+}
+
+// A failed registration is not reported: creating the window then fails.
+void RegisterFormClass(HINSTANCE instance, const FormDescription& description) {
+    const std::wstring className = Widen(description.ClassName);
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof(existing);
+    if (GetClassInfoExW(instance, className.c_str(), &existing)) {
+        return;
+    }
+    const std::wstring icon = Widen(description.IconResource);
+    WNDCLASSEXW formClass{};
+    formClass.cbSize = sizeof(formClass);
+    formClass.style = kFormClassStyle;
+    formClass.lpfnWndProc = FormWndProc;
+    formClass.hInstance = instance;
+    formClass.hIcon = LoadFormIcon(instance, icon, kLargeIconSize);
+    formClass.hIconSm = LoadFormIcon(instance, icon, kSmallIconSize);
+    formClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    formClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    formClass.lpszClassName = className.c_str();
+    RegisterClassExW(&formClass);
+}
+
+}  // namespace
+
+HWND CreateFormWindow(const FormDefinition& form, HWND parent, INT_PTR creationValue) {
+    const FormDescription& description = form.Description;
+    const HINSTANCE instance = ProgramInstance();
+    RegisterFormClass(instance, description);
+    FormResult = creationValue;
+    const int width = ScaleXToPixels(static_cast<float>(description.DesignWidth));
+    const int height = ScaleYToPixels(static_cast<float>(description.DesignHeight));
+    const int x = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), width);
+    const int y = CentredOrigin(GetSystemMetrics(SM_CYSCREEN), height);
+    const DWORD exStyle = kFormExStyle | (description.StaysOnTop ? WS_EX_TOPMOST : 0);
+    // The form procedure takes the definition from here while it handles WM_CREATE.
+    FormCreation creation{&form, creationValue};
+    // Created hidden: the loop shows it once the controls and the program are ready.
+    return CreateWindowExW(exStyle, Widen(description.ClassName).c_str(),
+                           Widen(description.Title).c_str(), kFormStyle, x, y, width, height,
+                           parent, nullptr, instance, &creation);
+}
+
+INT_PTR CreateForm(const FormDefinition& form, HWND parent,
+                   int /*loopMode: a form always runs its own loop*/, INT_PTR creationValue) {
+    const HWND window = CreateFormWindow(form, parent, creationValue);
+    if (!IsWindow(window)) {
+        FormResult = 0;  // no loop will hand it back
+        return 0;
+    }
+    return RunFormLoop(window, parent, SW_SHOWNORMAL);
+}
+
+const FormDefinition* FindFormDefinition(HWND form) {
+    const ControlRecord* record = FindControlRecord(form);
+    return record != nullptr ? record->Definition : nullptr;
+}

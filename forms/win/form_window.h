@@ -1,0 +1,22 @@
+// Creating a form from its definition, centred on the screen, and running it.
+#pragma once
+
+#include <windows.h>
+
+#include "forms/win/form_definition.h"
+
+// Registers the form's class once, creates the form centred on the primary screen and runs its
+// message loop until it is destroyed (loopMode -1, the only mode). Returns the loop's result,
+// or 0 when the form window could not be created.
+INT_PTR CreateForm(const FormDefinition& form, HWND parent, int loopMode, INT_PTR creationValue);
+
+// The first half of CreateForm: registers the class, sets FormResult to creationValue and
+// creates the hidden form with its controls (the program's Created handler has run when it
+// returns). Null when the window could not be created. RunFormLoop shows and runs it.
+HWND CreateFormWindow(const FormDefinition& form, HWND parent, INT_PTR creationValue);
+
+// The definition a form was made from, or null for a window that is no form of ours.
+const FormDefinition* FindFormDefinition(HWND form);
+
+// Builds the described controls; called while the form handles WM_CREATE.
+void CreateFormControls(HWND form, const FormDescription& description);

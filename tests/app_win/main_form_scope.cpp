@@ -1,0 +1,31 @@
+// The real main form for the tests that look at it: hidden, its read-out timer stopped so that
+// nothing repaints behind the test's back, the measurement answering nothing; destroyed at
+// scope end.
+#include "tests/app_win/main_form_scope.h"
+
+#include "app/main_form_design.h"
+#include "app/win/main_form.h"
+#include "tests/support/message_pump.h"
+
+namespace {
+
+bool Never() {
+    return false;
+}
+
+}  // namespace
+
+MainFormScope::MainFormScope() : previousSeam_(InstallMeasurement({&Never, &Never})) {
+    form_ = CreateMainFormWindow(nullptr, 0);
+    KillTimer(form_, kReadoutTimerId);
+    PumpUntil([] { return RunningMeasurementWorkers() == 0; });
+}
+
+MainFormScope::~MainFormScope() {
+    if (IsWindow(form_)) {
+        DestroyWindow(form_);
+    }
+    MSG quit;
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    InstallMeasurement(previousSeam_);
+}
