@@ -4,10 +4,11 @@
 #include <commctrl.h>
 
 #include "app/win/app_info.h"
+#include "app/win/main_form.h"
 #include "app/win/rich_edit.h"
 #include "core/win/silent_correction.h"
+#include "core/win/system_library.h"
 #include "forms/win/gdiplus_session.h"
-#include "app/win/main_form.h"
 
 namespace {
 
@@ -22,28 +23,37 @@ constexpr DWORD kCommonControlClasses =
 // The form runs its own message loop until it is destroyed; the only mode there is.
 constexpr int kOwnMessageLoop = -1;
 
+using InitCommonControlsExFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+
+// The common controls are loaded here rather than imported, after start-up has kept the DLL
+// search out of the program's folder; the manifest sends the load to version 6.
 void InitCommonControlClasses() {
+    const auto init = SystemLibraryEntry<InitCommonControlsExFunction>(
+        LoadSystemLibrary(L"comctl32.dll"), "InitCommonControlsEx");
+    if (init == nullptr) {
+        return;  // the controls of user32 still work, unthemed
+    }
     INITCOMMONCONTROLSEX classes{};
     classes.dwSize = sizeof(classes);
     classes.dwICC = kCommonControlClasses;
-    InitCommonControlsEx(&classes);
+    init(&classes);
 }
 
 }  // namespace
 
 int InitApplication(HINSTANCE instance, HINSTANCE, const wchar_t*, int) {
-    InitCommonControlClasses();
-    LoadRichEditLibrary();
-
     FillAppInfo(instance);
 
-    // Shut down when start-up returns, in either mode.
-    const GdiplusSession gdiplus;
-
-    // With any argument the clock is corrected once and the program ends without a window.
+    // With any argument the clock is corrected once and the program ends without a window. That
+    // mode needs no controls, no rich-edit library and no GDI+: none of them is loaded for it.
     if (SilentCorrection()) {
         return 0;
     }
+
+    InitCommonControlClasses();
+    LoadRichEditLibrary();
+    // Shut down when start-up returns.
+    const GdiplusSession gdiplus;
     // Returns when the form has been closed, or at once when it could not be created.
     // Workers still waiting on the network are not waited for: they end with the process.
     CreateMainForm(nullptr, kOwnMessageLoop, 0);

@@ -2,6 +2,9 @@
 #include "app/win/rich_edit.h"
 
 #include <array>
+#include <string_view>
+
+#include "core/win/system_library.h"
 
 namespace {
 
@@ -14,33 +17,11 @@ constexpr std::array<std::wstring_view, 3> kRichEditLibraries = {
 
 }  // namespace
 
-std::wstring SystemLibraryPath(std::wstring_view fileName) {
-    const UINT neededChars = GetSystemDirectoryW(nullptr, 0);
-    if (neededChars == 0) {
-        return {};
-    }
-    std::wstring path(neededChars, L'\0');
-    const UINT lengthChars = GetSystemDirectoryW(path.data(), neededChars);
-    if (lengthChars == 0 || lengthChars >= neededChars) {
-        return {};
-    }
-    path.resize(lengthChars);
-    if (path.back() != L'\\') {
-        path += L'\\';
-    }
-    path += fileName;
-    return path;
-}
-
 HMODULE LoadRichEditLibrary() {
-    // A bare name would be looked for in the program's own folder first. The program runs
-    // as administrator, so a planted DLL of that name there must never be loaded.
+    // The program runs as administrator: a DLL of one of these names planted in its own folder
+    // must never be loaded.
     for (const std::wstring_view name : kRichEditLibraries) {
-        const std::wstring path = SystemLibraryPath(name);
-        if (path.empty()) {
-            return nullptr;
-        }
-        if (HMODULE library = LoadLibraryW(path.c_str())) {
+        if (HMODULE library = LoadSystemLibrary(name)) {
             return library;
         }
     }

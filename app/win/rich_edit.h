@@ -3,12 +3,6 @@
 
 #include <windows.h>
 
-#include <string>
-#include <string_view>
-
-// The full path of a library in Windows' own system folder; empty if that folder is unknown.
-std::wstring SystemLibraryPath(std::wstring_view fileName);
-
 // Loads the first of MSFTEDIT.DLL, RICHED20.DLL and RICHED32.DLL that loads, from the system
 // folder only, and never unloads it. Null when none loads; start-up goes on regardless.
 HMODULE LoadRichEditLibrary();

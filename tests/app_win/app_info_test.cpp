@@ -5,6 +5,7 @@
 
 #include "app/win/app_info.h"
 #include "app/win/rich_edit.h"
+#include "core/win/system_library.h"
 #include "core/win/wide_text.h"
 
 namespace {

@@ -4,11 +4,10 @@
 # untouched (Wine refuses to move it and logs the change asked for). A probe program finds the
 # form by its class name, reads the read-outs and the button, clicks it and closes the form.
 #
-#   windowed_form_test.sh SCENARIO PROGRAM PROBE BARE_PROGRAM PLANTED_LIBRARY
+#   windowed_form_test.sh SCENARIO PROGRAM PROBE BARE_PROGRAM
 #
 # SCENARIO:
 #   no_display           no X display: the form cannot be made; exit status 0, no hang
-#   planted_library      rich-edit DLL look-alikes beside the program are never loaded
 #   offline              nothing listens: "获取中", the computer read-out ticks, button enabled
 #   offset_and_click     network read-out = computer + 7 h; after a click the two are equal
 #                        until the slow follow-up measurement brings the offset back; with the
@@ -192,20 +191,6 @@ scenario_no_display() {
     run_without_display "$program"
     [ "$last_status" = 0 ] || fail "exit status $last_status without a display, expected 0"
     [ ! -s "$work/stdout" ] || fail "unexpected output: $(cat "$work/stdout")"
-}
-
-scenario_planted_library() {
-    # Look-alikes of all three rich-edit libraries beside the program: one that gets loaded
-    # ends the process with status 77 from its DllMain.
-    local folder="$work/plant" name
-    mkdir -p "$folder"
-    cp "$program" "$folder/"
-    for name in MSFTEDIT.DLL RICHED20.DLL RICHED32.DLL; do
-        cp "$planted" "$folder/$name"
-    done
-    run_without_display "$folder/$(basename "$program")"
-    [ "$last_status" != 77 ] || fail "a rich-edit library planted beside the program was loaded"
-    [ "$last_status" = 0 ] || fail "exit status $last_status, expected 0"
 }
 
 check_first_state() {
@@ -401,7 +386,7 @@ stop_inside() {
 
 inside() {
     local scenario=$1
-    program=$2 probe=$3 bare=$4 planted=$5 work=$6
+    program=$2 probe=$3 bare=$4 work=$5
 
     isolate_network_and_zone "$work"
     use_overlay_prefix "$work"
@@ -412,7 +397,7 @@ inside() {
     # The first start in a new wineserver also starts Wine's services and its desktop, which
     # keeps the display it found: the windowed scenarios need theirs before that.
     case "$scenario" in
-    no_display | planted_library) ;;
+    no_display) ;;
     *) start_display || return 0 ;;
     esac
     if [ -n "${TIKORA_SCREENSHOT:-}" ]; then
@@ -435,9 +420,8 @@ scenario=${1:?scenario}
 program=${2:?program}
 probe=${3:?probe}
 bare=${4:?bare program}
-planted=${5:?planted library}
 case "$scenario" in
-no_display | planted_library | offline | offset_and_click | close_while_waiting | autostart) ;;
+no_display | offline | offset_and_click | close_while_waiting | autostart) ;;
 *)
     echo "unknown scenario $scenario" >&2
     exit 2
@@ -452,7 +436,7 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/tikora-windowed.XXXXXX")"
 write_hosts_file "$work/hosts"
 
 status=0
-rerun_inside_namespaces "$scenario" "$program" "$probe" "$bare" "$planted" "$work" \
+rerun_inside_namespaces "$scenario" "$program" "$probe" "$bare" "$work" \
     >"$work/inside.log" 2>&1 || status=$?
 cat "$work/inside.log"
 if [ "$status" != 0 ] || [ ! -e "$work/failures" ]; then
