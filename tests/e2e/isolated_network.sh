@@ -1,6 +1,7 @@
-# Sourced by the end-to-end scripts: private network and mount namespaces in which the program's
-# three built-in time sources lead to 127.0.0.1, the zone is UTC+1 and Wine runs in a throwaway
-# overlay of the project's prefix, with a wineserver of its own.
+# Sourced by the end-to-end scripts and the benchmarks: private network and mount namespaces in
+# which the program's three built-in time sources lead to 127.0.0.1, the zone is UTC+1 (or one the
+# caller names) and Wine runs in a throwaway overlay of the project's prefix, with a wineserver of
+# its own.
 # shellcheck shell=bash
 
 readonly kSkipped=77
@@ -84,14 +85,15 @@ run_inside_when_rerun() {
 
 # ---------------------------------------------------------------- inside the namespaces
 
-# The loopback device up, the hosts file from write_hosts_file over /etc/hosts, UTC+1 over
-# /etc/localtime and no display. work is the folder that holds the hosts file.
+# The loopback device up, the hosts file from write_hosts_file over /etc/hosts, the zone (a name
+# under /usr/share/zoneinfo, UTC+1 unless given) over /etc/localtime and no display. work is the
+# folder that holds the hosts file.
 isolate_network_and_zone() {
-    local work=$1
+    local work=$1 zone=${2:-Etc/GMT-1}
     ip link set lo up
     mount --bind "$work/hosts" /etc/hosts
     # Leave TZ unset: the C runtime reads TZ in Windows' format and takes a Unix zone name as UTC.
-    mount --bind /usr/share/zoneinfo/Etc/GMT-1 /etc/localtime
+    mount --bind "/usr/share/zoneinfo/$zone" /etc/localtime
     unset TZ DISPLAY
 }
 
