@@ -72,7 +72,7 @@ HRESULT DeleteTaskIn(ITaskFolder* folder) {
 }
 
 // The one action of a task when it starts a program: its command and arguments.
-bool ReadOnlyExecAction(IRegisteredTask* task, std::string& command, std::string& arguments) {
+bool ReadSoleExecAction(IRegisteredTask* task, std::string& command, std::string& arguments) {
     ITaskDefinition* rawDefinition = nullptr;
     if (FAILED(task->get_Definition(&rawDefinition))) {
         return false;
@@ -163,7 +163,7 @@ bool LogonTaskRunsProgram(std::string_view programPath) {
     const UniqueComPtr<IRegisteredTask> task = GetLogonTask(folder.get());
     std::string command;
     std::string arguments;
-    return task && ReadOnlyExecAction(task.get(), command, arguments) &&
+    return task && ReadSoleExecAction(task.get(), command, arguments) &&
            IsLogonTaskActionFor(command, arguments, programPath);
 }
 
