@@ -1,0 +1,107 @@
+// The Task Scheduler task that starts the program silently, elevated, when anyone logs on.
+#include "app/logon_task_definition.h"
+
+namespace {
+
+// Text for element content and attribute values alike. A Windows path may hold '&' and '\'',
+// never '<', '>' or '"', but escaping all five costs nothing. Non-ASCII bytes pass unchanged:
+// the definition is UTF-8 until it is widened as a whole.
+std::string XmlEscaped(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            case '\'':
+                escaped += "&apos;";
+                break;
+            default:
+                escaped += c;
+                break;
+        }
+    }
+    return escaped;
+}
+
+// Why each part reads as it does:
+// - LogonTrigger without a UserId fires at the logon of any user.
+// - The principal is the built-in Users group by its well-known SID (S-1-5-32-545, the same in
+//   every language of Windows), so the task runs in the session of whoever logs on, with that
+//   user's own interactive token: no password is stored and nothing runs before a logon. A
+//   group principal carries no LogonType element; the group logon type is given when the task
+//   is registered. HighestAvailable runs it elevated for an administrator (what setting the
+//   clock needs) and plainly for anyone else, where the correction is refused as it would be
+//   from the window.
+// - No battery, idle or network condition (the program waits for the network itself), no
+//   time limit (PT0S: it ends on its own once the clock is set), and a logon while an earlier
+//   copy still waits for the network starts no second one.
+// - The path is quoted so that one holding spaces stays one command; the argument is separate.
+constexpr std::string_view kBeforeCommand = R"(<?xml version="1.0" encoding="UTF-16"?>
+<Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task">
+  <RegistrationInfo>
+    <Description>自动获取网络时间，校正电脑时间</Description>
+  </RegistrationInfo>
+  <Triggers>
+    <LogonTrigger>
+      <Enabled>true</Enabled>
+    </LogonTrigger>
+  </Triggers>
+  <Principals>
+    <Principal id="Author">
+      <GroupId>S-1-5-32-545</GroupId>
+      <RunLevel>HighestAvailable</RunLevel>
+    </Principal>
+  </Principals>
+  <Settings>
+    <MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>
+    <DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>
+    <StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>
+    <RunOnlyIfNetworkAvailable>false</RunOnlyIfNetworkAvailable>
+    <RunOnlyIfIdle>false</RunOnlyIfIdle>
+    <IdleSettings>
+      <StopOnIdleEnd>false</StopOnIdleEnd>
+      <RestartOnIdle>false</RestartOnIdle>
+    </IdleSettings>
+    <ExecutionTimeLimit>PT0S</ExecutionTimeLimit>
+    <Enabled>true</Enabled>
+  </Settings>
+  <Actions Context="Author">
+    <Exec>
+      <Command>")";
+constexpr std::string_view kBeforeArguments = R"("</Command>
+      <Arguments>)";
+constexpr std::string_view kAfterArguments = R"(</Arguments>
+    </Exec>
+  </Actions>
+</Task>
+)";
+
+}  // namespace
+
+std::string LogonTaskXml(std::string_view programPath) {
+    std::string xml(kBeforeCommand);
+    xml.append(XmlEscaped(programPath))
+        .append(kBeforeArguments)
+        .append(XmlEscaped(kLogonTaskArguments))
+        .append(kAfterArguments);
+    return xml;
+}
+
+bool IsLogonTaskActionFor(std::string_view command, std::string_view arguments,
+                          std::string_view programPath) {
+    if (command.size() >= 2 && command.front() == '"' && command.back() == '"') {
+        command = command.substr(1, command.size() - 2);
+    }
+    return command == programPath && arguments == kLogonTaskArguments;
+}

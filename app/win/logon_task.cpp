@@ -1,0 +1,181 @@
+// The logon task in the Task Scheduler: registering it for a program, asking after it, deleting
+// it.
+#include "app/win/logon_task.h"
+
+#include <windows.h>
+
+#include <taskschd.h>
+
+#include <string>
+
+#include "app/logon_task_definition.h"
+#include "app/win/com_ownership.h"
+#include "core/win/wide_text.h"
+
+namespace {
+
+// What the scheduler answers for a task name it does not hold.
+const HRESULT kTaskMissing = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+
+UniqueBstr MakeBstr(std::wstring_view text) {
+    return UniqueBstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
+}
+
+std::string NarrowBstr(BSTR text) {
+    return Narrow(std::wstring_view(text, SysStringLen(text)));
+}
+
+// An omitted optional argument.
+VARIANT NoValue() {
+    VARIANT value;
+    VariantInit(&value);
+    return value;
+}
+
+// The scheduler's root folder, through the Task Scheduler 2.0 service on this machine, as the
+// calling user. taskschd.dll is loaded by COM from the system folder.
+UniqueComPtr<ITaskFolder> OpenRootFolder() {
+    ITaskService* rawService = nullptr;
+    if (FAILED(CoCreateInstance(__uuidof(TaskScheduler), nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&rawService)))) {
+        return {};
+    }
+    const UniqueComPtr<ITaskService> service(rawService);
+    if (FAILED(service.get()->Connect(NoValue(), NoValue(), NoValue(), NoValue()))) {
+        return {};
+    }
+    const UniqueBstr root = MakeBstr(L"\\");
+    ITaskFolder* folder = nullptr;
+    if (!root || FAILED(service.get()->GetFolder(root.get(), &folder))) {
+        return {};
+    }
+    return UniqueComPtr<ITaskFolder>(folder);
+}
+
+UniqueBstr TaskName() {
+    return MakeBstr(Widen(kLogonTaskName));
+}
+
+// The registered task; empty when it is missing or the scheduler cannot be asked.
+UniqueComPtr<IRegisteredTask> GetLogonTask(ITaskFolder* folder) {
+    const UniqueBstr name = TaskName();
+    IRegisteredTask* task = nullptr;
+    if (!name || FAILED(folder->GetTask(name.get(), &task))) {
+        return {};
+    }
+    return UniqueComPtr<IRegisteredTask>(task);
+}
+
+HRESULT DeleteTaskIn(ITaskFolder* folder) {
+    const UniqueBstr name = TaskName();
+    return name ? folder->DeleteTask(name.get(), 0) : E_OUTOFMEMORY;
+}
+
+// The one action of a task when it starts a program: its command and arguments.
+bool ReadSoleExecAction(IRegisteredTask* task, std::string& command, std::string& arguments) {
+    ITaskDefinition* rawDefinition = nullptr;
+    if (FAILED(task->get_Definition(&rawDefinition))) {
+        return false;
+    }
+    const UniqueComPtr<ITaskDefinition> definition(rawDefinition);
+    IActionCollection* rawActions = nullptr;
+    if (FAILED(definition.get()->get_Actions(&rawActions))) {
+        return false;
+    }
+    const UniqueComPtr<IActionCollection> actions(rawActions);
+    LONG count = 0;
+    if (FAILED(actions.get()->get_Count(&count)) || count != 1) {
+        return false;
+    }
+    IAction* rawAction = nullptr;
+    if (FAILED(actions.get()->get_Item(1, &rawAction))) {  // the collection counts from 1
+        return false;
+    }
+    const UniqueComPtr<IAction> action(rawAction);
+    IExecAction* rawExec = nullptr;
+    if (FAILED(action.get()->QueryInterface(IID_PPV_ARGS(&rawExec)))) {
+        return false;
+    }
+    const UniqueComPtr<IExecAction> exec(rawExec);
+    BSTR rawPath = nullptr;
+    BSTR rawArguments = nullptr;
+    const HRESULT pathStatus = exec.get()->get_Path(&rawPath);
+    const UniqueBstr path(rawPath);
+    const HRESULT argumentsStatus = exec.get()->get_Arguments(&rawArguments);
+    const UniqueBstr argumentText(rawArguments);
+    if (FAILED(pathStatus) || FAILED(argumentsStatus)) {
+        return false;
+    }
+    command = NarrowBstr(path.get());
+    arguments = NarrowBstr(argumentText.get());
+    return true;
+}
+
+}  // namespace
+
+bool RegisterLogonTask(std::string_view programPath) {
+    const ComScope com;
+    if (!com.Usable()) {
+        return false;
+    }
+    const UniqueComPtr<ITaskFolder> folder = OpenRootFolder();
+    const UniqueBstr name = TaskName();
+    const UniqueBstr xml = MakeBstr(Widen(LogonTaskXml(programPath)));
+    if (!folder || !name || !xml) {
+        return false;
+    }
+    // The principal in the definition is a group: the group logon type lets it run in the
+    // session of any member who logs on. No account or password is handed over.
+    IRegisteredTask* rawTask = nullptr;
+    const HRESULT status =
+        folder.get()->RegisterTask(name.get(), xml.get(), TASK_CREATE_OR_UPDATE, NoValue(),
+                                   NoValue(), TASK_LOGON_GROUP, NoValue(), &rawTask);
+    const UniqueComPtr<IRegisteredTask> task(rawTask);
+    if (status == S_OK) {
+        return true;
+    }
+    // Kept with a warning (a trigger that will not start it, a logon right it lacks): it would
+    // promise a start that does not come, so it goes again.
+    if (SUCCEEDED(status)) {
+        DeleteTaskIn(folder.get());
+    }
+    return false;
+}
+
+bool LogonTaskExists() {
+    const ComScope com;
+    if (!com.Usable()) {
+        return false;
+    }
+    const UniqueComPtr<ITaskFolder> folder = OpenRootFolder();
+    return folder && GetLogonTask(folder.get());
+}
+
+bool LogonTaskRunsProgram(std::string_view programPath) {
+    const ComScope com;
+    if (!com.Usable()) {
+        return false;
+    }
+    const UniqueComPtr<ITaskFolder> folder = OpenRootFolder();
+    if (!folder) {
+        return false;
+    }
+    const UniqueComPtr<IRegisteredTask> task = GetLogonTask(folder.get());
+    std::string command;
+    std::string arguments;
+    return task && ReadSoleExecAction(task.get(), command, arguments) &&
+           IsLogonTaskActionFor(command, arguments, programPath);
+}
+
+bool DeleteLogonTask() {
+    const ComScope com;
+    if (!com.Usable()) {
+        return false;
+    }
+    const UniqueComPtr<ITaskFolder> folder = OpenRootFolder();
+    if (!folder) {
+        return false;
+    }
+    const HRESULT status = DeleteTaskIn(folder.get());
+    return SUCCEEDED(status) || status == kTaskMissing;
+}

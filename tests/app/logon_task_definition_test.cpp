@@ -1,0 +1,93 @@
+// The logon task's definition, read back by libxml2, and which task actions count as this
+// program's.
+#include "app/logon_task_definition.h"
+
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+#include <libxml/xpathInternals.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+// An XPath expression over the definition, read as a string; 't' is the task namespace.
+std::string Query(xmlXPathContext* context, const char* expression) {
+    xmlXPathObject* result = xmlXPathEvalExpression(BAD_CAST expression, context);
+    xmlChar* text = xmlXPathCastToString(result);
+    std::string value(reinterpret_cast<const char*>(text));
+    xmlFree(text);
+    xmlXPathFreeObject(result);
+    return value;
+}
+
+TEST(LogonTaskXml, ParsesBackToTheElevatedLogonTaskForThePath) {
+    const std::string paths[] = {
+        R"(C:\Program Files\Quelan Tikora\QuelanTikora.exe)", R"(D:\R&D\Bob's tools\clock.exe)",
+        "C:\\\xE5\xB7\xA5\xE5\x85\xB7\\\xE6\x97\xB6\xE9\x92\x9F.exe",  // C:\工具\时钟.exe
+    };
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        const std::string xml = LogonTaskXml(path);
+        // UTF-8 here, widened as a whole when it is handed to the scheduler.
+        EXPECT_EQ(xml.rfind(R"(<?xml version="1.0" encoding="UTF-16"?>)", 0), 0u);
+        const std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc(
+            xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, "UTF-8",
+                          XML_PARSE_NONET | XML_PARSE_IGNORE_ENC),
+            xmlFreeDoc);
+        ASSERT_TRUE(doc);
+        const std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> context(
+            xmlXPathNewContext(doc.get()), xmlXPathFreeContext);
+        xmlXPathRegisterNs(context.get(), BAD_CAST "t",
+                           BAD_CAST "http://schemas.microsoft.com/windows/2004/02/mit/task");
+        const struct {
+            const char* Expression;
+            std::string Expected;
+        } rows[] = {
+            {"string(/t:Task/@version)", "1.2"},
+            // One trigger: a logon, of anyone.
+            {"count(/t:Task/t:Triggers/*)", "1"},
+            {"count(/t:Task/t:Triggers/t:LogonTrigger[not(t:UserId)])", "1"},
+            // One principal, the Users group, elevated where it can be; the action runs as it.
+            {"count(//t:Principal)", "1"},
+            {"string(//t:Principal/t:GroupId)", "S-1-5-32-545"},
+            {"string(//t:Principal/t:RunLevel)", "HighestAvailable"},
+            {"string(//t:Principal/@id = /t:Task/t:Actions/@Context)", "true"},
+            // One action: the quoted path, and the silent argument on its own.
+            {"count(/t:Task/t:Actions/*)", "1"},
+            {"string(//t:Exec/t:Command)", '"' + path + '"'},
+            {"string(//t:Exec/t:Arguments)", "1"},
+            // No conditions, no time limit, no second instance.
+            {"string(//t:Settings/t:DisallowStartIfOnBatteries)", "false"},
+            {"string(//t:Settings/t:StopIfGoingOnBatteries)", "false"},
+            {"string(//t:Settings/t:RunOnlyIfIdle)", "false"},
+            {"string(//t:Settings/t:ExecutionTimeLimit)", "PT0S"},
+            {"string(//t:Settings/t:MultipleInstancesPolicy)", "IgnoreNew"},
+        };
+        for (const auto& row : rows) {
+            EXPECT_EQ(Query(context.get(), row.Expression), row.Expected) << row.Expression;
+        }
+    }
+}
+
+TEST(IsLogonTaskActionFor, OnlyThisPathWithTheSilentArgument) {
+    const std::string path = R"(C:\Program Files\Quelan Tikora\QuelanTikora.exe)";
+    const struct {
+        std::string Command, Arguments;
+        bool Matches;
+    } cases[] = {
+        {'"' + path + '"', "1", true},
+        {path, "1", true},
+        {R"("D:\Moved\QuelanTikora.exe")", "1", false},
+        {R"("c:\program files\quelan tikora\quelantikora.exe")", "1", false},
+        {'"' + path, "1", false},
+        {'"' + path + '"', "2", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsLogonTaskActionFor(c.Command, c.Arguments, path), c.Matches)
+            << c.Command << " / " << c.Arguments;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+// The logon task against Wine's real Task Scheduler, under the real name. Every test removes
+// the task, and anything standing in its place, before and after itself.
+#include "app/win/logon_task.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+
+namespace {
+
+// Where the scheduler keeps the task's definition (a 32-bit prefix: no folder redirection).
+std::wstring TaskFilePath() {
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    return std::wstring(system) + L"\\Tasks\\Quelan_Tikora";
+}
+
+// The stored definition; Wine writes it back as UTF-8, keeping the settings it understood.
+std::string StoredDefinition() {
+    std::ifstream file(std::filesystem::path(TaskFilePath()), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+class LogonTaskTest : public testing::Test {
+protected:
+    LogonTaskTest() { Clean(); }
+    ~LogonTaskTest() override { Clean(); }
+    static void Clean() {
+        RemoveDirectoryW(TaskFilePath().c_str());
+        DeleteLogonTask();
+    }
+};
+
+TEST_F(LogonTaskTest, RegistersUnderTheNameAndDeletesOnce) {
+    const std::string paths[] = {
+        R"(C:\Program Files\Quelan Tikora\QuelanTikora.exe)", R"(D:\R&D\Bob's tools\clock.exe)",
+        "C:\\\xE5\xB7\xA5\xE5\x85\xB7\\\xE6\x97\xB6\xE9\x92\x9F.exe",  // C:\工具\时钟.exe
+    };
+    EXPECT_FALSE(LogonTaskExists());
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        // Created the first time, replaced after that.
+        ASSERT_TRUE(RegisterLogonTask(path));
+        EXPECT_TRUE(LogonTaskExists());
+        // Settings unlike the scheduler's defaults: the whole definition was read.
+        const std::string stored = StoredDefinition();
+        EXPECT_NE(stored.find("<DisallowStartIfOnBatteries>false<"), std::string::npos);
+        EXPECT_NE(stored.find("<ExecutionTimeLimit>PT0S<"), std::string::npos);
+        // Wine drops every action it reads, so no task can be shown to run this program.
+        EXPECT_FALSE(LogonTaskRunsProgram(path));
+    }
+    EXPECT_TRUE(DeleteLogonTask());
+    EXPECT_FALSE(LogonTaskExists());
+    EXPECT_EQ(GetFileAttributesW(TaskFilePath().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(DeleteLogonTask());  // nothing left to delete counts as deleted
+}
+
+// A valid definition refused: a folder of the task's name stands where the scheduler stores the
+// definition, as a task folder of that name would. Wine's scheduler keeps tasks only as these
+// files and cannot open a folder as one: it answers E_ACCESSDENIED, and asked for the task, that
+// the path is not found. A read-only Tasks folder refuses nothing here, whether made so for
+// Unix (the tests run as root) or with the read-only attribute.
+TEST_F(LogonTaskTest, AFolderOfTheSameNameRefusesTheRegistration) {
+    const std::string path = R"(C:\Tools\clock.exe)";
+    ASSERT_TRUE(CreateDirectoryW(TaskFilePath().c_str(), nullptr));
+    EXPECT_FALSE(RegisterLogonTask(path));
+    EXPECT_FALSE(LogonTaskExists());
+    ASSERT_TRUE(RemoveDirectoryW(TaskFilePath().c_str()));
+    EXPECT_TRUE(RegisterLogonTask(path));
+}
+
+// A thread that runs COM in the multithreaded apartment can call, and its COM stays initialised.
+TEST_F(LogonTaskTest, CallersInTheOtherApartmentKeepTheirCom) {
+    std::thread([] {
+        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+        EXPECT_TRUE(RegisterLogonTask(R"(C:\Tools\clock.exe)"));
+        EXPECT_TRUE(DeleteLogonTask());
+        EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);  // still initialised
+        CoUninitialize();
+        CoUninitialize();
+    }).join();
+}
+
+}  // namespace
