@@ -8,8 +8,9 @@
 
 namespace {
 
-DateTimeFields Fields(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-    return {year, month, day, hour, minute, second};
+DateTimeFields Fields(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                      int millisecond = 0) {
+    return {year, month, day, hour, minute, second, millisecond};
 }
 
 void ExpectFields(const DateTimeFields& expected, const DateTimeFields& actual) {
@@ -19,7 +20,10 @@ void ExpectFields(const DateTimeFields& expected, const DateTimeFields& actual) 
     EXPECT_EQ(expected.Hour, actual.Hour);
     EXPECT_EQ(expected.Minute, actual.Minute);
     EXPECT_EQ(expected.Second, actual.Second);
+    EXPECT_EQ(expected.Millisecond, actual.Millisecond);
 }
+
+constexpr double kMillisecondDays = 1.0 / kMillisecondsPerDay;
 
 TEST(DaySerial, KnownDaysLeapYearsAndRollOver) {
     struct Case {
@@ -113,10 +117,24 @@ TEST(SplitSerialDate, FieldsIncludingHairBelowSecondsAndMidnight) {
         // Less than the epsilon below midnight: the next day, never hour 24 of this one.
         {46363.0 - 1e-10, Fields(2026, 12, 7)},
         {46363.0 - 9e-10, Fields(2026, 12, 7)},
-        {46363.0 - 2e-9, Fields(2026, 12, 6, 23, 59, 59)},
+        {46363.0 - 2e-9, Fields(2026, 12, 6, 23, 59, 59, 999)},
         {46387.99999999999, Fields(2027, 1, 1)},
         {-0.75, Fields(1899, 12, 29, 6, 0, 0)},
         {-1e-20, Fields(1899, 12, 30)},
+        // Milliseconds: exact, a hair below one counts as it, and carries run to the year.
+        {SerialFromFields(Fields(2026, 12, 7, 0, 28, 27, 123)),
+         Fields(2026, 12, 7, 0, 28, 27, 123)},
+        {SerialFromFields(Fields(2026, 12, 7, 23, 59, 59, 999)),
+         Fields(2026, 12, 7, 23, 59, 59, 999)},
+        {46363.0 + 124 * kMillisecondDays - 1e-12, Fields(2026, 12, 7, 0, 0, 0, 124)},
+        {46363.0 + 124 * kMillisecondDays - 2e-9, Fields(2026, 12, 7, 0, 0, 0, 123)},
+        {46363.0 + 1000 * kMillisecondDays - 1e-12, Fields(2026, 12, 7, 0, 0, 1, 0)},
+        {46363.0 + 60000 * kMillisecondDays - 1e-12, Fields(2026, 12, 7, 0, 1, 0, 0)},
+        {46357.0 - 1e-12, Fields(2026, 12, 1)},  // into the next month
+        {46388.0 - 1e-10, Fields(2027, 1, 1)},   // and year
+        // Before day 0: the fraction still counts forward from the start of its day.
+        {-0.75 + 500 * kMillisecondDays, Fields(1899, 12, 29, 6, 0, 0, 500)},
+        {-0.5 * kMillisecondDays, Fields(1899, 12, 29, 23, 59, 59, 999)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Value);
@@ -152,6 +170,8 @@ TEST(AddHours, WholeHoursCarryAcrossDays) {
         {-1, 46388.0, Fields(2026, 12, 31, 23, 0, 0)},
         {48, 46387.5, Fields(2027, 1, 2, 12, 0, 0)},
         {8, 46387.99999999999, Fields(2027, 1, 1, 8, 0, 0)},
+        {8, utc + 500 * kMillisecondDays, Fields(2026, 12, 7, 0, 28, 27, 500)},
+        {8, 46388.0 - kMillisecondDays, Fields(2027, 1, 1, 7, 59, 59, 999)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Hours);
@@ -178,6 +198,7 @@ TEST(FormatSerialDate, PatternsAndSeparators) {
         {networkTime, "hh dd mm ss mm", {}, "00 07 12 27 12"},  // minute only right after hh
         {networkTime, "Day y m d", {}, "Day y m d"},
         {46363.0 - 1e-10, "yyyy-mm-dd hh:mm:ss", {}, "2026-12-07 00:00:00"},
+        {46363.0 - kMillisecondDays, "yyyy-mm-dd hh:mm:ss", {}, "2026-12-06 23:59:59"},
         {-397319.0, "yyyy-mm-dd", {}, "0812-03-04"},
     };
     for (const Case& c : cases) {
