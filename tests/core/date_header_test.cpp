@@ -22,11 +22,15 @@ TEST(ScanForDateHeader, FindsTheFirstMarkerAndCutsTheValue) {
          "Content-Length: 0\r\n\r\n",
          true, "06 Dec 2026 16:28:27 GMT"},
         {"HTTP/1.1 200 OK\r\ndate: Sun, 06 Dec 2026 16:28:27 GMT\r\n\r\n", false, ""},
-        {"HTTP/1.0 200 OK\r\n\0\0\0Date: Sun, 06 Dec 2026 16:28:27 GMT\r\n"s, true,
+        {"HTTP/1.0 200 OK\r\nX-Bin: \0\0\0\r\nDate: Sun, 06 Dec 2026 16:28:27 GMT\r\n"s, true,
          "06 Dec 2026 16:28:27 GMT"},
         {"Date: Mon, 07 Dec 2026 00:00:00 GMT\r\nDate: Sun, 06 Dec 2026 16:28:27 GMT\r\n", true,
          "07 Dec 2026 00:00:00 GMT"},
-        {"X-Up-Date: Sun, 06 Dec 2026 16:28:27 GMT\r\n", true, "06 Dec 2026 16:28:27 GMT"},
+        // Only a "Date:" that starts a header line counts.
+        {"HTTP/1.0 200 OK\r\nX-Date: Sun, 06 Dec 2026 16:28:27 GMT\r\n", false, ""},
+        {"HTTP/1.0 200 OK Date: Sun, 06 Dec 2026 16:28:27 GMT\r\n", false, ""},
+        {"X-Date: Mon, 07 Dec 2026 00:00:00 GMT\nDate: Sun, 06 Dec 2026 16:28:27 GMT\r\n", true,
+         "06 Dec 2026 16:28:27 GMT"},
         {"Date:Sun, 06 Dec 2026 16:28:27 GMT", true, "06 Dec 2026 16:28:27 GMT"},
         {"Date: Sun,   06 Dec 2026 16:28:27 GMT   \r\n", true, "06 Dec 2026 16:28:27 GMT"},
         {"Date: Sun, 06 Dec 2026 16:2", true, "06 Dec 2026 16:2"},  // read cut short
@@ -79,9 +83,7 @@ TEST(ParseDateHeaderValue, AcceptedValues) {
         {"06 dec 2026 16:28:27 gmt", 46362.686423611114},
         {"6 Dec 2026 16:28:27 GMT", 46362.686423611114},
         {"29 Feb 2024 23:59:59 GMT", 45351 + 86399 / 86400.0},
-        {"06 Dec 2026 16:28 GMT", 46362 + 59280 / 86400.0},
-        // A time field that is no clock time counts as midnight.
-        {"06 Dec 2026 16h28 GMT", 46362.0},
+        {"31 Dec 2026 00:00:00 GMT", 46387.0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.Expected, ParseDateHeaderValue(c.Value)) << c.Value;
@@ -103,6 +105,18 @@ TEST(ParseDateHeaderValue, RejectedValues) {
         "06 12 2026 16:28:27 GMT",
         "06 December 2026 16:28:27 GMT",
         "06\tDec 2026 16:28:27 GMT",
+        // Every field in range: no roll-over into the next month or day, no midnight stand-in.
+        "31 Feb 2026 16:28:27 GMT",
+        "29 Feb 2026 16:28:27 GMT",
+        "31 Apr 2026 16:28:27 GMT",
+        "00 Dec 2026 16:28:27 GMT",
+        "06 Dec 2026 25:61:61 GMT",
+        "06 Dec 2026 24:00:00 GMT",
+        "06 Dec 2026 23:59:60 GMT",
+        "06 Dec 2026 16:28 GMT",
+        "06 Dec 2026 6:28:27 GMT",
+        "06 Dec 2026 16h28 GMT",
+        "06 Dec 2026 04:28:27 PM GMT",
     };
     for (const char* value : values) {
         EXPECT_EQ(0.0, ParseDateHeaderValue(value)) << value;
@@ -110,9 +124,10 @@ TEST(ParseDateHeaderValue, RejectedValues) {
 }
 
 TEST(ParseDateHeaderValue, HugeNumbersSaturate) {
-    const double value = ParseDateHeaderValue("99999999999999999999 Dec 99999999999 99:99 GMT");
+    const double value = ParseDateHeaderValue("31 Dec 99999999999999999999 23:59:59 GMT");
     EXPECT_TRUE(std::isfinite(value));
     EXPECT_GT(value, 46362.0);
+    EXPECT_EQ(0.0, ParseDateHeaderValue("99999999999999999999 Dec 2026 16:28:27 GMT"));
 }
 
 TEST(DateHeaderChain, AnswerToNetworkTimeReadout) {
