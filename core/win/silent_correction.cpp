@@ -8,23 +8,16 @@
 #include "core/win/network_time.h"
 #include "core/win/program_arguments.h"
 
-namespace {
-
-// The local clock plus NetworkOffset, cut into fields; read anew on every call.
-DateTimeFields NetworkNow() {
-    return SplitSerialDate(CurrentLocalTime() + NetworkOffset.load(std::memory_order_relaxed));
-}
-
-}  // namespace
-
-bool StoreNetworkMeasurement(SerialDate fetchedUtc) {
-    NetworkTime.store(fetchedUtc, std::memory_order_relaxed);
-    if (!(fetchedUtc > 0.0)) {
+bool StoreNetworkMeasurement(const NetworkReading& reading) {
+    // A missing local stamp would turn the whole network time into an offset.
+    if (!(reading.HeaderUtc > 0.0 && reading.LocalBeforeSend > 0.0 &&
+          reading.LocalAfterRead > 0.0)) {
+        NetworkTime.store(0.0, std::memory_order_relaxed);
         return false;
     }
-    const SerialDate networkTime = AddHours(kNetworkZoneOffsetHours, fetchedUtc);
-    NetworkTime.store(networkTime, std::memory_order_relaxed);
-    NetworkOffset.store(networkTime - CurrentLocalTime(), std::memory_order_relaxed);
+    const NetworkEstimate estimate = EstimateNetworkTime(reading);
+    NetworkTime.store(estimate.NetworkTime, std::memory_order_relaxed);
+    NetworkOffset.store(estimate.OffsetDays, std::memory_order_relaxed);
     return true;
 }
 
@@ -33,12 +26,13 @@ bool MeasureNetworkOffset() {
 }
 
 void CorrectLocalClock() {
-    // The date is set first and the time of day then taken from a fresh reading: its time of
-    // day does not depend on the date just written. A refused change is not reported.
-    const DateTimeFields date = NetworkNow();
-    SetLocalDate(date.Year, date.Month, date.Day);
-    const DateTimeFields timeOfDay = NetworkNow();
-    SetLocalTimeOfDay(timeOfDay.Hour, timeOfDay.Minute, timeOfDay.Second);
+    // One reading of the clock gives every field: a date and a time of day read apart could
+    // straddle midnight and set the clock a whole day wrong.
+    const SerialDate now = CurrentLocalTime();
+    if (now == 0.0) {
+        return;  // the clock could not be read: there is nothing to add the offset to
+    }
+    SetLocalClock(SplitSerialDate(now + NetworkOffset.load(std::memory_order_relaxed)));
 }
 
 bool SilentModeRequested() {
@@ -50,12 +44,12 @@ bool SilentCorrection() {
         return false;
     }
     // No window and no limit: started at logon, the network may take a while to come up.
-    SerialDate fetchedUtc = FetchNetworkTime();
-    while (!(fetchedUtc > 0.0)) {
+    NetworkReading reading = FetchNetworkTime();
+    while (!(reading.HeaderUtc > 0.0)) {
         Sleep(kSourceRetryDelayMs);
-        fetchedUtc = FetchNetworkTime();
+        reading = FetchNetworkTime();
     }
-    StoreNetworkMeasurement(fetchedUtc);
+    StoreNetworkMeasurement(reading);
     CorrectLocalClock();
     return true;
 }
