@@ -3,10 +3,25 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "core/network_state.h"
+#include "core/win/kernel_handle.h"
 #include "core/win/local_clock.h"
 #include "core/win/network_time.h"
 #include "core/win/program_arguments.h"
+
+namespace {
+
+// Session-wide (the Local namespace): the logon start through the Run key and the one through
+// the scheduled task, or a user's second start, all meet here.
+constexpr wchar_t kSilentTurnName[] = L"Local\\Quelan_Tikora_SilentCorrection";
+
+// The turn this process took. Never given back: the process ends right after its correction,
+// and the system releases the mutex then.
+UniqueKernelHandle heldTurn;
+
+}  // namespace
 
 bool StoreNetworkMeasurement(const NetworkReading& reading) {
     // A missing local stamp would turn the whole network time into an offset.
@@ -39,9 +54,29 @@ bool SilentModeRequested() {
     return !JoinedProgramArguments().empty();
 }
 
+bool TakeSilentCorrectionTurn() {
+    UniqueKernelHandle turn(CreateMutexW(nullptr, FALSE, kSilentTurnName));
+    if (!turn) {
+        // Access denied: the mutex exists and was made by a process we may not touch, an
+        // instance running with other rights, which is correcting already.
+        return GetLastError() != ERROR_ACCESS_DENIED;
+    }
+    // Whether it existed already says nothing: an instance that gave up may keep it alive
+    // after its holder has ended. Only the wait tells whether it is held, and it takes over a
+    // turn whose holder ended without giving it back (WAIT_ABANDONED).
+    if (WaitForSingleObject(turn.get(), 0) == WAIT_TIMEOUT) {
+        return false;
+    }
+    heldTurn = std::move(turn);
+    return true;
+}
+
 bool SilentCorrection() {
     if (!SilentModeRequested()) {
         return false;
+    }
+    if (!TakeSilentCorrectionTurn()) {
+        return true;  // another instance corrects the clock; this one ends without a window
     }
     // No window and no limit: started at logon, the network may take a while to come up.
     NetworkReading reading = FetchNetworkTime();

@@ -18,6 +18,13 @@ bool StoreNetworkMeasurement(const NetworkReading& reading);
 void CorrectLocalClock();
 // True when the recorded command line asks for the silent start-up mode (any argument text).
 bool SilentModeRequested();
-// With arguments on the command line: fetches until a source answers (every 5000 ms), corrects
-// the clock and returns true. Without arguments returns false at once.
+// Takes this session's one silent-correction turn, a named mutex, for the rest of the
+// process's life; false when another process holds it. A turn whose holder ended without
+// giving it back is taken over. When the mutex cannot be made or waited for, the turn is taken
+// too, so that a failure of the guard never keeps the clock from being corrected.
+bool TakeSilentCorrectionTurn();
+// With arguments on the command line: when another instance is correcting already, returns
+// true at once, without asking the network or touching the clock; otherwise fetches until a
+// source answers (every 5000 ms), corrects the clock and returns true. Without arguments
+// returns false at once.
 bool SilentCorrection();

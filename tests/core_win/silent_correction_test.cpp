@@ -1,9 +1,12 @@
-// Measuring the offset and correcting the clock, with a fake clock; the choice of mode.
+// Measuring the offset, correcting the clock with a fake clock, one silent correction at a time,
+// and the choice of mode.
 #include "core/win/silent_correction.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/network_state.h"
@@ -130,6 +133,30 @@ TEST_F(NetworkStateTest, RefusedCorrectionIsStillAskedTwiceAndLeavesTheClock) {
     ASSERT_EQ(clock.State().Writes.size(), 2u);
     ExpectSameTime(clock.State().Writes[1], MakeSystemTime(2026, 12, 8, 3, 0, 0, 0));
     ExpectSameTime(clock.State().Now, start);
+}
+
+// Mutex ownership belongs to a thread, so a second thread stands in for a second instance.
+TEST(SilentCorrectionTurn, OneHolderAtATimeAndAnEndedHolderIsTakenOver) {
+    const HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE finish = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(taken, nullptr);
+    ASSERT_NE(finish, nullptr);
+    std::atomic<bool> otherTook{false};
+    std::thread other([&] {
+        otherTook = TakeSilentCorrectionTurn();
+        SetEvent(taken);
+        WaitForSingleObject(finish, 10000);
+    });  // ends without giving the turn back
+    WaitForSingleObject(taken, 10000);
+
+    EXPECT_TRUE(otherTook.load());
+    EXPECT_FALSE(TakeSilentCorrectionTurn());
+    SetEvent(finish);
+    other.join();
+    EXPECT_TRUE(TakeSilentCorrectionTurn());
+
+    CloseHandle(taken);
+    CloseHandle(finish);
 }
 
 struct ArgumentsCase {
