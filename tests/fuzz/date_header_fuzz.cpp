@@ -52,10 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             continue;
         }
         CheckSplit(utc);
-        // A header time is whole seconds.
-        Check(SplitSerialDate(utc).Millisecond == 0);
         // A header time is whole seconds: splitting and rebuilding it gives it back exactly.
         if (std::fabs(utc) <= kExactSecondsSerialDays) {
+            Check(SplitSerialDate(utc).Millisecond == 0);
             Check(SerialFromFields(SplitSerialDate(utc)) == utc);
         }
         CheckSplit(AddHours(8, utc));
