@@ -18,12 +18,16 @@ struct DateHeaderScan {
     std::string Value;         // the value behind the weekday's comma, trimmed; empty on failure
 };
 
-// Looks for "Date:" (case-sensitive) anywhere in the bytes received, NUL bytes included.
+// Looks for the first "Date:" (case-sensitive) that starts a header line: at the very start of
+// the bytes received or right after a line feed. A name that merely ends in "Date:"
+// ("X-Date:") or a "Date:" inside a line does not count. NUL bytes are bytes like any other.
 DateHeaderScan ScanForDateHeader(std::string_view received);
 
 // Month number for an upper-case three-letter English month name; 0 for anything else.
 int MonthNumber(std::string_view upperName);
 
-// Turns a header value such as "06 Dec 2026 16:28:27 GMT" into a UTC SerialDate.
-// Anything but five single-space-separated fields ending in GMT with a known month gives 0.0.
+// Turns a header value such as "06 Dec 2026 16:28:27 GMT" into a UTC SerialDate (any case).
+// Gives 0.0 unless there are five single-space-separated fields ending in GMT, with a known
+// month, a day that exists in that month and year, and a time of exactly "hh:mm:ss" within
+// 00:00:00..23:59:59. Whether the time is believable is the caller's question.
 SerialDate ParseDateHeaderValue(std::string_view value);

@@ -11,11 +11,8 @@
 static_assert(std::atomic<double>::is_always_lock_free,
               "the shared doubles must be lock-free (build for i686 or later)");
 
-// 0 until a measurement succeeded and after one failed; otherwise the network time (UTC+8).
-// While a measurement stores its result it briefly holds the fetched UTC time: readers only
-// ask whether it is 0.
+// 0 until a measurement succeeded and after one failed; otherwise the network time (UTC+8) at
+// the middle of the measured exchange. Readers only ask whether it is 0.
 extern std::atomic<SerialDate> NetworkTime;
 // Network time minus the local clock, in days; 0 at start and after a correction by the button.
 extern std::atomic<double> NetworkOffset;
-
-constexpr double kNetworkZoneOffsetHours = 8.0;

@@ -17,8 +17,10 @@ constexpr int64_t kDaysPer400Years = 146097;
 constexpr int64_t kCivilToUnixDays = 719468;
 // SerialDate day number of 1970-01-01.
 constexpr int64_t kUnixEpochSerialDays = 25569;
-constexpr int kSecondsPerHour = 3600;
-constexpr int kSecondsPerMinute = 60;
+constexpr int64_t kMillisecondsPerSecond = 1000;
+constexpr int64_t kMillisecondsPerMinute = 60 * kMillisecondsPerSecond;
+constexpr int64_t kMillisecondsPerHour = 60 * kMillisecondsPerMinute;
+constexpr int64_t kWholeMillisecondsPerDay = 24 * kMillisecondsPerHour;
 
 // Beyond this many days from 1899-12-30 (about 270 million years) a SerialDate has no
 // calendar date: the year would not fit an int and the fraction has no precision left.
@@ -62,9 +64,12 @@ CivilDate CivilFromDays(int64_t unixDays) {
     return {yearOfEra + era * 400 + (month <= 2 ? 1 : 0), month, day};
 }
 
-// Whole seconds divided once, so that a time of day is the nearest double to its fraction.
-double DayFraction(double hours, double minutes, double seconds) {
-    return (hours * kSecondsPerHour + minutes * kSecondsPerMinute + seconds) / kSecondsPerDay;
+// Whole milliseconds divided once, so that a time of day is the nearest double to its fraction
+// (for whole seconds the same double as seconds / 86400).
+double DayFraction(double hours, double minutes, double seconds, double milliseconds) {
+    return (hours * kMillisecondsPerHour + minutes * kMillisecondsPerMinute +
+            seconds * kMillisecondsPerSecond + milliseconds) /
+           kMillisecondsPerDay;
 }
 
 // Reads one or two decimal digits at text[at]; -1 when there is none.
@@ -118,19 +123,19 @@ double TimeOfDayValue(std::string_view text) {
 
     const std::string suffix = ToUpperAscii(TrimSpaces(clock.substr(at)));
     if (suffix.empty()) {
-        return hour <= 23 ? DayFraction(hour, minute, second) : 0.0;
+        return hour <= 23 ? DayFraction(hour, minute, second, 0) : 0.0;
     }
     // A 12-hour clock runs 12, 1, ..., 11: 12 AM is midnight, 12 PM noon, 1 PM 13 h.
     if (hour < 1 || hour > 12 || (suffix != "AM" && suffix != "PM")) {
         return 0.0;
     }
     const int hour24 = hour % 12 + (suffix == "PM" ? 12 : 0);
-    return DayFraction(hour24, minute, second);
+    return DayFraction(hour24, minute, second, 0);
 }
 
 SerialDate SerialFromFields(const DateTimeFields& fields) {
     return DaySerial(fields.Year, fields.Month, fields.Day) +
-           DayFraction(fields.Hour, fields.Minute, fields.Second);
+           DayFraction(fields.Hour, fields.Minute, fields.Second, fields.Millisecond);
 }
 
 DateTimeFields SplitSerialDate(SerialDate date) {
@@ -138,23 +143,29 @@ DateTimeFields SplitSerialDate(SerialDate date) {
         return {};
     }
     // Floor, not truncation toward zero, so that the fraction always counts forward from the
-    // start of its day, also before 1899-12-30.
+    // start of its day, also before 1899-12-30 and for negative offsets.
     const double wholeDays = std::floor(date);
     int64_t dayNumber = static_cast<int64_t>(wholeDays);
-    const double hours = (date - wholeDays + kSplitEpsilonDays) * kHoursPerDay;
-    int hour = static_cast<int>(hours);
-    const double minutes = (hours - hour) * 60.0;
-    int minute = static_cast<int>(minutes);
-    int second = static_cast<int>((minutes - minute) * 60.0);
-    // A value less than the epsilon below midnight would read as hour 24 of the day before;
-    // it is midnight of the next day.
-    if (hour >= 24) {
+    // Cut once into whole milliseconds and carried in integers from there, so that no field
+    // can be left at 60 seconds or 24 hours by a second rounding.
+    int64_t milliseconds =
+        static_cast<int64_t>((date - wholeDays + kSplitEpsilonDays) * kMillisecondsPerDay);
+    // Less than the epsilon below midnight reads as 24:00:00.000: it is the next day.
+    if (milliseconds >= kWholeMillisecondsPerDay) {
         ++dayNumber;
-        hour = minute = second = 0;
+        milliseconds -= kWholeMillisecondsPerDay;
     }
 
     const CivilDate civil = CivilFromDays(dayNumber - kUnixEpochSerialDays);
-    return {static_cast<int>(civil.Year), civil.Month, civil.Day, hour, minute, second};
+    DateTimeFields fields;
+    fields.Year = static_cast<int>(civil.Year);
+    fields.Month = civil.Month;
+    fields.Day = civil.Day;
+    fields.Hour = static_cast<int>(milliseconds / kMillisecondsPerHour);
+    fields.Minute = static_cast<int>(milliseconds / kMillisecondsPerMinute % 60);
+    fields.Second = static_cast<int>(milliseconds / kMillisecondsPerSecond % 60);
+    fields.Millisecond = static_cast<int>(milliseconds % kMillisecondsPerSecond);
+    return fields;
 }
 
 SerialDate AddHours(double hours, SerialDate date) {
@@ -164,7 +175,8 @@ SerialDate AddHours(double hours, SerialDate date) {
     }
     // The hour sum stays a double: a huge or negative hour count cannot overflow an int.
     return DaySerial(fields.Year, fields.Month, fields.Day) +
-           DayFraction(fields.Hour + std::trunc(hours), fields.Minute, fields.Second);
+           DayFraction(fields.Hour + std::trunc(hours), fields.Minute, fields.Second,
+                       fields.Millisecond);
 }
 
 std::string FormatSerialDate(SerialDate date, std::string_view pattern,

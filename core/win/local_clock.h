@@ -8,12 +8,13 @@
 
 #include "core/serial_date.h"
 
-// The three clock operations the program uses. The real ones are time/localtime,
-// GetLocalTime and SetLocalTime; tests install a fake so that they never move the host's clock.
+// The two clock operations the program uses, one read and one write of local wall-clock time
+// with milliseconds. The real ones read the most precise system clock there is and convert it
+// with Windows' own zone rules, and set it with SetLocalTime; tests install a fake so that they
+// never move the host's clock.
 struct ClockSeam {
-    SerialDate (*ReadSerial)();                  // local wall-clock time, whole seconds
-    BOOL (*ReadSystemTime)(SYSTEMTIME* out);     // local time with milliseconds
-    BOOL (*WriteSystemTime)(const SYSTEMTIME*);  // sets the local time
+    BOOL (*ReadLocalTime)(SYSTEMTIME* out);
+    BOOL (*WriteLocalTime)(const SYSTEMTIME* time);
 };
 
 // The real clock.
@@ -21,12 +22,17 @@ ClockSeam RealClock();
 // Installs a clock (tests only) and returns the one it replaces.
 ClockSeam InstallClock(const ClockSeam& clock);
 
-// The local wall-clock time as a SerialDate in whole seconds; 0 if the clock cannot be read.
+// The local wall-clock time as a SerialDate with milliseconds; 0 if the clock cannot be read.
+// Every local time the program reads or shows comes from here.
 SerialDate CurrentLocalTime();
-// Set the date (keeping time of day and milliseconds) or the time of day (keeping the date
-// and milliseconds); true when the system accepted the change.
-bool SetLocalDate(int year, int month, int day);
-bool SetLocalTimeOfDay(int hour, int minute, int second);
+
+// Sets the local clock to every field given, milliseconds included, from this one value:
+// SetLocalTime converts with the daylight-saving state of the moment it is called, not of the
+// time being set, so the same value is given a second time, which lands right after a change
+// across a daylight-saving boundary (and moves the clock by microseconds otherwise). True when
+// both calls were accepted; false without any call for fields that are no SYSTEMTIME (no
+// calendar date, or a year outside 1601..30827).
+bool SetLocalClock(const DateTimeFields& fields);
 
 // The user's date and time separators from the locale settings.
 DateSeparators UserDateSeparators();

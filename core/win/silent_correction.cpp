@@ -3,28 +3,36 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "core/network_state.h"
+#include "core/win/kernel_handle.h"
 #include "core/win/local_clock.h"
 #include "core/win/network_time.h"
 #include "core/win/program_arguments.h"
 
 namespace {
 
-// The local clock plus NetworkOffset, cut into fields; read anew on every call.
-DateTimeFields NetworkNow() {
-    return SplitSerialDate(CurrentLocalTime() + NetworkOffset.load(std::memory_order_relaxed));
-}
+// Session-wide (the Local namespace): the logon start through the Run key and the one through
+// the scheduled task, or a user's second start, all meet here.
+constexpr wchar_t kSilentTurnName[] = L"Local\\Quelan_Tikora_SilentCorrection";
+
+// The turn this process took. Never given back: the process ends right after its correction,
+// and the system releases the mutex then.
+UniqueKernelHandle heldTurn;
 
 }  // namespace
 
-bool StoreNetworkMeasurement(SerialDate fetchedUtc) {
-    NetworkTime.store(fetchedUtc, std::memory_order_relaxed);
-    if (!(fetchedUtc > 0.0)) {
+bool StoreNetworkMeasurement(const NetworkReading& reading) {
+    // A missing local stamp would turn the whole network time into an offset.
+    if (!(reading.HeaderUtc > 0.0 && reading.LocalBeforeSend > 0.0 &&
+          reading.LocalAfterRead > 0.0)) {
+        NetworkTime.store(0.0, std::memory_order_relaxed);
         return false;
     }
-    const SerialDate networkTime = AddHours(kNetworkZoneOffsetHours, fetchedUtc);
-    NetworkTime.store(networkTime, std::memory_order_relaxed);
-    NetworkOffset.store(networkTime - CurrentLocalTime(), std::memory_order_relaxed);
+    const NetworkEstimate estimate = EstimateNetworkTime(reading);
+    NetworkTime.store(estimate.NetworkTime, std::memory_order_relaxed);
+    NetworkOffset.store(estimate.OffsetDays, std::memory_order_relaxed);
     return true;
 }
 
@@ -33,29 +41,50 @@ bool MeasureNetworkOffset() {
 }
 
 void CorrectLocalClock() {
-    // The date is set first and the time of day then taken from a fresh reading: its time of
-    // day does not depend on the date just written. A refused change is not reported.
-    const DateTimeFields date = NetworkNow();
-    SetLocalDate(date.Year, date.Month, date.Day);
-    const DateTimeFields timeOfDay = NetworkNow();
-    SetLocalTimeOfDay(timeOfDay.Hour, timeOfDay.Minute, timeOfDay.Second);
+    // One reading of the clock gives every field: a date and a time of day read apart could
+    // straddle midnight and set the clock a whole day wrong.
+    const SerialDate now = CurrentLocalTime();
+    if (now == 0.0) {
+        return;  // the clock could not be read: there is nothing to add the offset to
+    }
+    SetLocalClock(SplitSerialDate(now + NetworkOffset.load(std::memory_order_relaxed)));
 }
 
 bool SilentModeRequested() {
     return !JoinedProgramArguments().empty();
 }
 
+bool TakeSilentCorrectionTurn() {
+    UniqueKernelHandle turn(CreateMutexW(nullptr, FALSE, kSilentTurnName));
+    if (!turn) {
+        // Access denied: the mutex exists and was made by a process we may not touch, an
+        // instance running with other rights, which is correcting already.
+        return GetLastError() != ERROR_ACCESS_DENIED;
+    }
+    // Whether it existed already says nothing: an instance that gave up may keep it alive
+    // after its holder has ended. Only the wait tells whether it is held, and it takes over a
+    // turn whose holder ended without giving it back (WAIT_ABANDONED).
+    if (WaitForSingleObject(turn.get(), 0) == WAIT_TIMEOUT) {
+        return false;
+    }
+    heldTurn = std::move(turn);
+    return true;
+}
+
 bool SilentCorrection() {
     if (!SilentModeRequested()) {
         return false;
     }
-    // No window and no limit: started at logon, the network may take a while to come up.
-    SerialDate fetchedUtc = FetchNetworkTime();
-    while (!(fetchedUtc > 0.0)) {
-        Sleep(kSourceRetryDelayMs);
-        fetchedUtc = FetchNetworkTime();
+    if (!TakeSilentCorrectionTurn()) {
+        return true;  // another instance corrects the clock; this one ends without a window
     }
-    StoreNetworkMeasurement(fetchedUtc);
+    // No window and no limit: started at logon, the network may take a while to come up.
+    NetworkReading reading = FetchNetworkTime();
+    while (!(reading.HeaderUtc > 0.0)) {
+        Sleep(kSourceRetryDelayMs);
+        reading = FetchNetworkTime();
+    }
+    StoreNetworkMeasurement(reading);
     CorrectLocalClock();
     return true;
 }

@@ -1,22 +1,30 @@
 // Measuring the network offset, correcting the clock, and the silent start-up mode.
 #pragma once
 
-#include "core/serial_date.h"
+#include "core/network_estimate.h"
 
 // Pause between two rounds over the time sources in the silent start-up mode.
 constexpr unsigned kSourceRetryDelayMs = 5000;
 
 // Fetches the network time, stores NetworkTime and NetworkOffset; true when a source answered.
 bool MeasureNetworkOffset();
-// What a measurement does with the fetched UTC time: NetworkTime := fetchedUtc; if that is a
-// real time, NetworkTime becomes the network time (UTC+8) and NetworkOffset the network time
-// minus the local clock, and the result is true. On 0.0 NetworkOffset stays as it was.
-bool StoreNetworkMeasurement(SerialDate fetchedUtc);
-// Sets the local clock to the local clock plus NetworkOffset: the date first, then the time of
-// day, each from its own reading of the clock; the milliseconds stay.
+// What a measurement does with a fetch's reading: when it holds a header time and both local
+// stamps, NetworkTime becomes the estimated network time (UTC+8) at the middle of the exchange
+// and NetworkOffset that minus the local clock at the same moment, and the result is true.
+// Otherwise NetworkTime becomes 0 and NetworkOffset stays as it was.
+bool StoreNetworkMeasurement(const NetworkReading& reading);
+// Sets the local clock to one reading of it plus NetworkOffset: date, time of day and
+// milliseconds at once (see SetLocalClock). The result is not reported.
 void CorrectLocalClock();
 // True when the recorded command line asks for the silent start-up mode (any argument text).
 bool SilentModeRequested();
-// With arguments on the command line: fetches until a source answers (every 5000 ms), corrects
-// the clock and returns true. Without arguments returns false at once.
+// Takes this session's one silent-correction turn, a named mutex, for the rest of the
+// process's life; false when another process holds it. A turn whose holder ended without
+// giving it back is taken over. When the mutex cannot be made or waited for, the turn is taken
+// too, so that a failure of the guard never keeps the clock from being corrected.
+bool TakeSilentCorrectionTurn();
+// With arguments on the command line: when another instance is correcting already, returns
+// true at once, without asking the network or touching the clock; otherwise fetches until a
+// source answers (every 5000 ms), corrects the clock and returns true. Without arguments
+// returns false at once.
 bool SilentCorrection();

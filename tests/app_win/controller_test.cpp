@@ -55,7 +55,13 @@ bool FakeMeasureNetworkOffset() {
     if (HANDLE gate = fake.Gate.load()) {
         WaitForSingleObject(gate, 10000);
     }
-    return StoreNetworkMeasurement(fake.SourceAnswers.load() ? SourceUtc() : 0.0);
+    if (!fake.SourceAnswers.load()) {
+        return StoreNetworkMeasurement({});
+    }
+    // The middle of the header's second, 23:28:27.500 UTC, is the fake clock's time in UTC+1:
+    // the offset is exactly 7 h.
+    const SerialDate local = CurrentLocalTime();
+    return StoreNetworkMeasurement({SourceUtc(), local, local});
 }
 
 std::string Timed(const char* date, int hour, int minute, int second) {
@@ -249,7 +255,7 @@ TEST_F(ControllerTest, CorrectNowBeforeTheFirstMeasurementEndsRunsTwoWorkers) {
     OnFormCreated(form_.Form(), 0);
     ASSERT_TRUE(PumpUntil([] { return fake.Calls.load() == 1; }));
 
-    // Offset 0: the clock is set to its own reading, the date first, then the time of day.
+    // Offset 0: the clock is set to its own reading, twice with the same value.
     OnCorrectNowClicked(-1, form_.Form(), form_.Button(), 1002);
     const auto& writes = clock_.State().Writes;
     ASSERT_EQ(writes.size(), 2u);

@@ -40,7 +40,7 @@ TEST(TickCost, ThousandsOfTicksRepaintBothFacesAndLeaveNothingBehind) {
     const GdiplusSession gdiplus;
     ASSERT_TRUE(gdiplus.Started());
     FakeClockScope clock(MakeSystemTime(2026, 12, 7, 9, 30, 45, 0));
-    clock.State().SecondsPerSerialRead = 1;  // the hands move from tick to tick
+    clock.State().MillisecondsPerRead = 1000;  // the hands move from tick to tick
     const MeasurementSeam previousSeam = InstallMeasurement({&NotRegistered, &NoAnswer});
     NetworkOffset = 0.25;  // six hours: the network face differs from the computer face
 

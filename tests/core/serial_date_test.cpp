@@ -1,4 +1,4 @@
-// Day numbers, times of day, splitting, adding hours, formatting and the offset arithmetic.
+// Day numbers, times of day, splitting, adding hours, formatting and the network estimate.
 #include "core/serial_date.h"
 
 #include <gtest/gtest.h>
@@ -6,10 +6,13 @@
 #include <cmath>
 #include <limits>
 
+#include "core/network_estimate.h"
+
 namespace {
 
-DateTimeFields Fields(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-    return {year, month, day, hour, minute, second};
+DateTimeFields Fields(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                      int millisecond = 0) {
+    return {year, month, day, hour, minute, second, millisecond};
 }
 
 void ExpectFields(const DateTimeFields& expected, const DateTimeFields& actual) {
@@ -19,7 +22,10 @@ void ExpectFields(const DateTimeFields& expected, const DateTimeFields& actual) 
     EXPECT_EQ(expected.Hour, actual.Hour);
     EXPECT_EQ(expected.Minute, actual.Minute);
     EXPECT_EQ(expected.Second, actual.Second);
+    EXPECT_EQ(expected.Millisecond, actual.Millisecond);
 }
+
+constexpr double kMillisecondDays = 1.0 / kMillisecondsPerDay;
 
 TEST(DaySerial, KnownDaysLeapYearsAndRollOver) {
     struct Case {
@@ -113,10 +119,24 @@ TEST(SplitSerialDate, FieldsIncludingHairBelowSecondsAndMidnight) {
         // Less than the epsilon below midnight: the next day, never hour 24 of this one.
         {46363.0 - 1e-10, Fields(2026, 12, 7)},
         {46363.0 - 9e-10, Fields(2026, 12, 7)},
-        {46363.0 - 2e-9, Fields(2026, 12, 6, 23, 59, 59)},
+        {46363.0 - 2e-9, Fields(2026, 12, 6, 23, 59, 59, 999)},
         {46387.99999999999, Fields(2027, 1, 1)},
         {-0.75, Fields(1899, 12, 29, 6, 0, 0)},
         {-1e-20, Fields(1899, 12, 30)},
+        // Milliseconds: exact, a hair below one counts as it, and carries run to the year.
+        {SerialFromFields(Fields(2026, 12, 7, 0, 28, 27, 123)),
+         Fields(2026, 12, 7, 0, 28, 27, 123)},
+        {SerialFromFields(Fields(2026, 12, 7, 23, 59, 59, 999)),
+         Fields(2026, 12, 7, 23, 59, 59, 999)},
+        {46363.0 + 124 * kMillisecondDays - 1e-12, Fields(2026, 12, 7, 0, 0, 0, 124)},
+        {46363.0 + 124 * kMillisecondDays - 2e-9, Fields(2026, 12, 7, 0, 0, 0, 123)},
+        {46363.0 + 1000 * kMillisecondDays - 1e-12, Fields(2026, 12, 7, 0, 0, 1, 0)},
+        {46363.0 + 60000 * kMillisecondDays - 1e-12, Fields(2026, 12, 7, 0, 1, 0, 0)},
+        {46357.0 - 1e-12, Fields(2026, 12, 1)},  // into the next month
+        {46388.0 - 1e-10, Fields(2027, 1, 1)},   // and year
+        // Before day 0: the fraction still counts forward from the start of its day.
+        {-0.75 + 500 * kMillisecondDays, Fields(1899, 12, 29, 6, 0, 0, 500)},
+        {-0.5 * kMillisecondDays, Fields(1899, 12, 29, 23, 59, 59, 999)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Value);
@@ -152,6 +172,8 @@ TEST(AddHours, WholeHoursCarryAcrossDays) {
         {-1, 46388.0, Fields(2026, 12, 31, 23, 0, 0)},
         {48, 46387.5, Fields(2027, 1, 2, 12, 0, 0)},
         {8, 46387.99999999999, Fields(2027, 1, 1, 8, 0, 0)},
+        {8, utc + 500 * kMillisecondDays, Fields(2026, 12, 7, 0, 28, 27, 500)},
+        {8, 46388.0 - kMillisecondDays, Fields(2027, 1, 1, 7, 59, 59, 999)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Hours);
@@ -178,6 +200,7 @@ TEST(FormatSerialDate, PatternsAndSeparators) {
         {networkTime, "hh dd mm ss mm", {}, "00 07 12 27 12"},  // minute only right after hh
         {networkTime, "Day y m d", {}, "Day y m d"},
         {46363.0 - 1e-10, "yyyy-mm-dd hh:mm:ss", {}, "2026-12-07 00:00:00"},
+        {46363.0 - kMillisecondDays, "yyyy-mm-dd hh:mm:ss", {}, "2026-12-06 23:59:59"},
         {-397319.0, "yyyy-mm-dd", {}, "0812-03-04"},
     };
     for (const Case& c : cases) {
@@ -185,37 +208,53 @@ TEST(FormatSerialDate, PatternsAndSeparators) {
     }
 }
 
-// NetworkOffset = AddHours(8, utc) - local; later the clock is set from local + offset.
-TEST(NetworkOffsetArithmetic, OffsetAndCorrectedClock) {
+// One exchange: network time = header + 0.5 s + 8 h, offset = that - the local clock halfway
+// between the stamps; later the clock is set from local + offset.
+TEST(NetworkEstimate, OffsetFromTheMiddleOfTheExchangeAndCorrectedClock) {
     struct Case {
         const char* Name;
-        DateTimeFields Utc, LocalAtMeasurement;
-        int ExpectedOffsetSeconds;
+        DateTimeFields Utc, LocalBeforeSend, LocalAfterRead;
+        DateTimeFields Network;
+        double ExpectedOffsetMs;
         DateTimeFields LocalAtCorrection, CorrectedClock;
     };
     const Case cases[] = {
         {"UTC+1 machine, clock right", Fields(2026, 12, 6, 16, 28, 27),
-         Fields(2026, 12, 6, 17, 28, 27), 7 * 3600, Fields(2026, 12, 6, 17, 30, 0),
-         Fields(2026, 12, 7, 0, 30, 0)},
-        {"UTC+8 machine, 90 s slow", Fields(2026, 12, 6, 16, 28, 27),
-         Fields(2026, 12, 7, 0, 26, 57), 90, Fields(2026, 12, 7, 0, 27, 0),
-         Fields(2026, 12, 7, 0, 28, 30)},
-        // The sum lands 7e-12 day short of midnight: the corrected clock must still read
-        // 00:00:00 of the new year, not hour 24 of 31 December.
+         Fields(2026, 12, 6, 17, 28, 27, 500), Fields(2026, 12, 6, 17, 28, 27, 500),
+         Fields(2026, 12, 7, 0, 28, 27, 500), 7 * 3600e3, Fields(2026, 12, 6, 17, 30, 0, 250),
+         Fields(2026, 12, 7, 0, 30, 0, 250)},
+        {"UTC+8 machine, 90 s slow, 200 ms round trip", Fields(2026, 12, 6, 16, 28, 27),
+         Fields(2026, 12, 7, 0, 26, 57, 400), Fields(2026, 12, 7, 0, 26, 57, 600),
+         Fields(2026, 12, 7, 0, 28, 27, 500), 90e3, Fields(2026, 12, 7, 0, 27, 0, 0),
+         Fields(2026, 12, 7, 0, 28, 30, 0)},
+        {"UTC+8 machine, 550 ms slow, odd midpoint", Fields(2026, 12, 6, 16, 28, 27),
+         Fields(2026, 12, 7, 0, 28, 26, 900), Fields(2026, 12, 7, 0, 28, 27, 1),
+         Fields(2026, 12, 7, 0, 28, 27, 500), 549.5, Fields(2026, 12, 7, 0, 28, 59, 451),
+         Fields(2026, 12, 7, 0, 29, 0, 0)},
+        {"UTC+8 machine, 2.25 s fast", Fields(2026, 12, 6, 16, 28, 27),
+         Fields(2026, 12, 7, 0, 28, 29, 700), Fields(2026, 12, 7, 0, 28, 29, 800),
+         Fields(2026, 12, 7, 0, 28, 27, 500), -2250, Fields(2027, 1, 1, 0, 0, 1, 0),
+         Fields(2026, 12, 31, 23, 59, 58, 750)},
+        {"UTC+8 machine, exchange across the year end", Fields(2026, 12, 31, 15, 59, 59),
+         Fields(2026, 12, 31, 23, 59, 59, 900), Fields(2027, 1, 1, 0, 0, 0, 100),
+         Fields(2026, 12, 31, 23, 59, 59, 500), -500, Fields(2027, 1, 1, 0, 0, 0, 0),
+         Fields(2026, 12, 31, 23, 59, 59, 500)},
+        // The sum lands a hair short of midnight: the corrected clock must still read
+        // 00:00:00.000 of the new year, not 23:59:59.999 or hour 24 of 31 December.
         {"UTC+8 machine, 90 s slow, corrected at midnight", Fields(2026, 12, 30, 16, 1, 31),
-         Fields(2026, 12, 31, 0, 0, 1), 90, Fields(2026, 12, 31, 23, 58, 30),
-         Fields(2027, 1, 1, 0, 0, 0)},
-        {"UTC-5 machine across a year end", Fields(2026, 12, 31, 20, 0, 0),
-         Fields(2026, 12, 31, 15, 0, 0), 13 * 3600, Fields(2026, 12, 31, 15, 0, 0),
-         Fields(2027, 1, 1, 4, 0, 0)},
+         Fields(2026, 12, 31, 0, 0, 1, 500), Fields(2026, 12, 31, 0, 0, 1, 500),
+         Fields(2026, 12, 31, 0, 1, 31, 500), 90e3, Fields(2026, 12, 31, 23, 58, 30, 0),
+         Fields(2027, 1, 1, 0, 0, 0, 0)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        const double network = AddHours(8, SerialFromFields(c.Utc));
-        const double offset = network - SerialFromFields(c.LocalAtMeasurement);
-        EXPECT_EQ(c.ExpectedOffsetSeconds, std::lround(offset * kSecondsPerDay));
+        const NetworkEstimate estimate =
+            EstimateNetworkTime({SerialFromFields(c.Utc), SerialFromFields(c.LocalBeforeSend),
+                                 SerialFromFields(c.LocalAfterRead)});
+        ExpectFields(c.Network, SplitSerialDate(estimate.NetworkTime));
+        EXPECT_NEAR(estimate.OffsetDays * kMillisecondsPerDay, c.ExpectedOffsetMs, 1e-3);
         ExpectFields(c.CorrectedClock,
-                     SplitSerialDate(SerialFromFields(c.LocalAtCorrection) + offset));
+                     SplitSerialDate(SerialFromFields(c.LocalAtCorrection) + estimate.OffsetDays));
     }
 }
 

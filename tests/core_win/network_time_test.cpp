@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fake_clock.h"
 #include "tests/support/loopback_http_server.h"
 #include "tests/support/stdout_capture.h"
 
@@ -14,9 +15,10 @@ using namespace std::string_literals;
 
 namespace {
 
-// "Date: Sun, 06 Dec 2026 16:28:27 GMT" is 46362 days and 59307 seconds.
-constexpr SerialDate kHeaderTime = 46362.0 + 59307.0 / 86400.0;
-const std::string kDateLine = "Date: Sun, 06 Dec 2026 16:28:27 GMT\r\n";
+// "Date: Sun, 06 Dec 2099 16:28:27 GMT" is 73025 days and 59307 seconds: a time after any day
+// this program can have been built on, so the fetch believes it.
+constexpr SerialDate kHeaderTime = 73025.0 + 59307.0 / 86400.0;
+const std::string kDateLine = "Date: Sun, 06 Dec 2099 16:28:27 GMT\r\n";
 const std::string kGoodAnswer = "HTTP/1.0 200 OK\r\nServer: test\r\n" + kDateLine + "\r\nbody";
 const std::string kAnswerWithoutDate = "HTTP/1.0 200 OK\r\nServer: test\r\n\r\nbody";
 
@@ -54,7 +56,7 @@ TEST_P(OneSourceAnswer, GivesTheTimeOnlyFromADateHeaderInTheFirstRead) {
     ASSERT_TRUE(output.Active());
     const std::string_view sources[] = {"http://127.0.0.1/"};
 
-    const SerialDate result = FetchNetworkTimeFrom(sources, server.Port());
+    const SerialDate result = FetchNetworkTimeFrom(sources, server.Port()).HeaderUtc;
 
     EXPECT_DOUBLE_EQ(result, answer.Expected);
     EXPECT_EQ(output.Take(), answer.Traced ? "http://127.0.0.1/\r\n" : "");
@@ -73,7 +75,10 @@ INSTANTIATE_TEST_SUITE_P(
                    Answer("HTTP/1.0 200 OK\r\nX-Binary: \0\0\r\n"s + kDateLine + "\r\n"),
                    kHeaderTime, true},
         AnswerCase{"LowerCaseHeaderName",
-                   Answer("HTTP/1.0 200 OK\r\ndate: Sun, 06 Dec 2026 16:28:27 GMT\r\n\r\n"), 0.0,
+                   Answer("HTTP/1.0 200 OK\r\ndate: Sun, 06 Dec 2099 16:28:27 GMT\r\n\r\n"), 0.0,
+                   false},
+        AnswerCase{"DateNotAtTheStartOfALine",
+                   Answer("HTTP/1.0 200 OK\r\nX-Date: Sun, 06 Dec 2099 16:28:27 GMT\r\n\r\n"), 0.0,
                    false},
         // The value's last byte is byte 1000 of the answer: still inside the one read.
         AnswerCase{"DateEndingAtByte1000",
@@ -87,9 +92,9 @@ INSTANTIATE_TEST_SUITE_P(
             0.0, false},
         AnswerCase{"ClosedAtOnce", CloseAtOnce(), 0.0, false},
         AnswerCase{"NoCommaInDate",
-                   Answer("HTTP/1.0 200 OK\r\nDate: 06 Dec 2026 16:28:27 GMT\r\n\r\n"), 0.0, true},
+                   Answer("HTTP/1.0 200 OK\r\nDate: 06 Dec 2099 16:28:27 GMT\r\n\r\n"), 0.0, true},
         AnswerCase{"ZoneOtherThanGmt",
-                   Answer("HTTP/1.0 200 OK\r\nDate: Sun, 06 Dec 2026 16:28:27 UTC\r\n\r\n"), 0.0,
+                   Answer("HTTP/1.0 200 OK\r\nDate: Sun, 06 Dec 2099 16:28:27 UTC\r\n\r\n"), 0.0,
                    true}),
     [](const testing::TestParamInfo<AnswerCase>& info) { return std::string(info.param.Name); });
 
@@ -133,7 +138,7 @@ TEST(FetchNetworkTime, FirstUsableAnswerEndsTheSearch) {
     const std::string_view sources[] = {"http://127.0.0.1/first", "http://127.0.0.1/second",
                                         "http://127.0.0.1/third"};
 
-    EXPECT_DOUBLE_EQ(FetchNetworkTimeFrom(sources, server.Port()), kHeaderTime);
+    EXPECT_DOUBLE_EQ(FetchNetworkTimeFrom(sources, server.Port()).HeaderUtc, kHeaderTime);
     ASSERT_EQ(server.Connections(), 1u);
     EXPECT_EQ(server.Requests()[0].rfind("GET /first ", 0), 0u);
 }
@@ -155,7 +160,7 @@ TEST(FetchNetworkTime, FailingSourcesAreSkippedInOrderAndTracedOnlyWithDate) {
                                         "http://127.0.0.1/unasked"};
 
     const auto start = Clock::now();
-    EXPECT_DOUBLE_EQ(FetchNetworkTimeFrom(sources, server.Port()), kHeaderTime);
+    EXPECT_DOUBLE_EQ(FetchNetworkTimeFrom(sources, server.Port()).HeaderUtc, kHeaderTime);
     EXPECT_LT(SecondsSince(start), 5.0);
 
     EXPECT_EQ(output.Take(), "http://127.0.0.1/bad-date\r\nhttp://127.0.0.1/good\r\n");
@@ -171,9 +176,53 @@ TEST(FetchNetworkTime, NoUsableSourceGivesExactlyZero) {
     const std::string_view sources[] = {"http:///no-host", kRefusedSource,
                                         "http://127.0.0.1/no-date", "http://127.0.0.1/closed"};
 
-    EXPECT_EQ(FetchNetworkTimeFrom(sources, server.Port()), 0.0);
+    const NetworkReading reading = FetchNetworkTimeFrom(sources, server.Port());
+    EXPECT_EQ(reading.HeaderUtc, 0.0);
+    EXPECT_EQ(reading.LocalBeforeSend, 0.0);
+    EXPECT_EQ(reading.LocalAfterRead, 0.0);
     EXPECT_EQ(server.Connections(), 2u);
 }
+
+struct UnbelievableCase {
+    const char* Name;
+    const char* DateLine;
+};
+
+class UnbelievableFirstSource : public testing::TestWithParam<UnbelievableCase> {};
+
+// A time that parses but cannot be true is no answer: the second source is asked, and the
+// local stamps are those of its exchange (the fake clock moves 250 ms per read).
+TEST_P(UnbelievableFirstSource, MakesTheSecondOneBeAsked) {
+    LoopbackHttpServer server(
+        {Answer("HTTP/1.0 200 OK\r\n" + std::string(GetParam().DateLine) + "\r\n\r\n"),
+         Answer(kGoodAnswer)});
+    ASSERT_TRUE(server.Listening());
+    StdoutCapture output;
+    FakeClockScope clock(MakeSystemTime(2026, 12, 7, 0, 28, 27, 0));
+    clock.State().MillisecondsPerRead = 250;
+    const std::string_view sources[] = {"http://127.0.0.1/first", "http://127.0.0.1/second"};
+
+    const NetworkReading reading = FetchNetworkTimeFrom(sources, server.Port());
+
+    EXPECT_DOUBLE_EQ(reading.HeaderUtc, kHeaderTime);
+    EXPECT_EQ(server.Connections(), 2u);
+    EXPECT_EQ(output.Take(), "http://127.0.0.1/first\r\nhttp://127.0.0.1/second\r\n");
+    ASSERT_EQ(clock.State().Reads, 4);
+    const SerialDate start = 46363.0 + 1707.0 / 86400.0;  // the fake clock's first reading
+    EXPECT_NEAR((reading.LocalBeforeSend - start) * 86400e3, 500.0, 1e-3);
+    EXPECT_NEAR((reading.LocalAfterRead - start) * 86400e3, 750.0, 1e-3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Times, UnbelievableFirstSource,
+    testing::Values(UnbelievableCase{"UnixEpoch", "Date: Thu, 01 Jan 1970 00:00:05 GMT"},
+                    UnbelievableCase{"BeforeTheBuild", "Date: Sun, 06 Nov 1994 08:49:37 GMT"},
+                    UnbelievableCase{"NetworkTimeInYear10000",
+                                     "Date: Fri, 31 Dec 9999 23:59:59 GMT"},
+                    UnbelievableCase{"NoSuchDay", "Date: Tue, 31 Feb 2099 16:28:27 GMT"}),
+    [](const testing::TestParamInfo<UnbelievableCase>& info) {
+        return std::string(info.param.Name);
+    });
 
 // The one test that waits out the read bound.
 TEST(FetchNetworkTime, SilentSourceIsGivenUpAfterTheReadBound) {
@@ -182,7 +231,7 @@ TEST(FetchNetworkTime, SilentSourceIsGivenUpAfterTheReadBound) {
     const std::string_view sources[] = {"http://127.0.0.1/silent", "http://127.0.0.1/good"};
 
     const auto start = Clock::now();
-    EXPECT_DOUBLE_EQ(FetchNetworkTimeFrom(sources, server.Port()), kHeaderTime);
+    EXPECT_DOUBLE_EQ(FetchNetworkTimeFrom(sources, server.Port()).HeaderUtc, kHeaderTime);
     const double elapsed = SecondsSince(start);
 
     EXPECT_GE(elapsed, kReadTimeoutMs / 1000.0 - 0.5);
@@ -200,7 +249,7 @@ TEST(FetchNetworkTime, ConnectThatIsNeverAnsweredIsGivenUpAfterTheConnectBound) 
     const std::string_view sources[] = {"http://127.0.0.3/stalled", "http://127.0.0.1/good"};
 
     const auto start = Clock::now();
-    EXPECT_DOUBLE_EQ(FetchNetworkTimeFrom(sources, server.Port()), kHeaderTime);
+    EXPECT_DOUBLE_EQ(FetchNetworkTimeFrom(sources, server.Port()).HeaderUtc, kHeaderTime);
     const double elapsed = SecondsSince(start);
 
     EXPECT_GE(elapsed, kConnectTimeoutMs / 1000.0 - 0.5);

@@ -1,9 +1,12 @@
-// Measuring the offset and correcting the clock, with a fake clock; the choice of mode.
+// Measuring the offset, correcting the clock with a fake clock, one silent correction at a time,
+// and the choice of mode.
 #include "core/win/silent_correction.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/network_state.h"
@@ -15,6 +18,7 @@ namespace {
 // 2026-12-06 16:28:27 UTC, which is 2026-12-07 00:28:27 in UTC+8.
 constexpr SerialDate kFetchedUtc = 46362.0 + 59307.0 / 86400.0;
 constexpr SerialDate kNetworkTime = 46363.0 + 1707.0 / 86400.0;
+constexpr double kMillisecondDays = 1.0 / 86400e3;
 
 class NetworkStateTest : public testing::Test {
 protected:
@@ -27,69 +31,72 @@ protected:
 
 struct MeasureCase {
     const char* Name;
-    SYSTEMTIME LocalClock;
+    SYSTEMTIME LocalBeforeSend, LocalAfterRead;
     double ExpectedOffsetSeconds;
 };
 
 class Measurement : public NetworkStateTest, public testing::WithParamInterface<MeasureCase> {};
 
+// The header's second is taken at its middle and the local clock halfway through the exchange.
 TEST_P(Measurement, StoresNetworkTimeAndItsOffsetFromTheLocalClock) {
-    FakeClockScope clock(GetParam().LocalClock);
+    EXPECT_TRUE(
+        StoreNetworkMeasurement({kFetchedUtc, SerialFromSystemTime(GetParam().LocalBeforeSend),
+                                 SerialFromSystemTime(GetParam().LocalAfterRead)}));
 
-    EXPECT_TRUE(StoreNetworkMeasurement(kFetchedUtc));
-
-    EXPECT_NEAR(NetworkTime.load(), kNetworkTime, 1e-9);
-    EXPECT_NEAR(NetworkOffset.load() * 86400.0, GetParam().ExpectedOffsetSeconds, 1e-3);
+    EXPECT_NEAR(NetworkTime.load(), kNetworkTime + 500 * kMillisecondDays, 1e-9);
+    EXPECT_NEAR(NetworkOffset.load() * 86400.0, GetParam().ExpectedOffsetSeconds, 1e-6);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Zones, Measurement,
-    testing::Values(
-        MeasureCase{"Utc8Right", MakeSystemTime(2026, 12, 7, 0, 28, 27, 500), 0.0},
-        MeasureCase{"Utc8NinetySecondsSlow", MakeSystemTime(2026, 12, 7, 0, 26, 57, 500), 90.0},
-        MeasureCase{"Utc1Right", MakeSystemTime(2026, 12, 6, 17, 28, 27, 500), 7 * 3600.0}),
+    testing::Values(MeasureCase{"Utc8Right", MakeSystemTime(2026, 12, 7, 0, 28, 27, 500),
+                                MakeSystemTime(2026, 12, 7, 0, 28, 27, 500), 0.0},
+                    MeasureCase{"Utc8NinetySecondsSlow",
+                                MakeSystemTime(2026, 12, 7, 0, 26, 57, 400),
+                                MakeSystemTime(2026, 12, 7, 0, 26, 57, 800), 89.9},
+                    MeasureCase{"Utc1Right", MakeSystemTime(2026, 12, 6, 17, 28, 27, 0),
+                                MakeSystemTime(2026, 12, 6, 17, 28, 28, 0), 7 * 3600.0}),
     [](const testing::TestParamInfo<MeasureCase>& info) { return std::string(info.param.Name); });
 
 TEST_F(NetworkStateTest, FailedMeasurementClearsNetworkTimeAndKeepsTheOffset) {
-    FakeClockScope clock(MakeSystemTime(2026, 12, 7, 0, 26, 57, 0));
-    ASSERT_TRUE(StoreNetworkMeasurement(kFetchedUtc));
+    const SerialDate local = SerialFromSystemTime(MakeSystemTime(2026, 12, 7, 0, 26, 57, 0));
+    ASSERT_TRUE(StoreNetworkMeasurement({kFetchedUtc, local, local}));
     const double offset = NetworkOffset.load();
 
-    EXPECT_FALSE(StoreNetworkMeasurement(0.0));
-
-    EXPECT_EQ(NetworkTime.load(), 0.0);
-    EXPECT_EQ(NetworkOffset.load(), offset);
+    // No answer, or an answer without the local clock around it.
+    for (const NetworkReading& failed : {NetworkReading{}, NetworkReading{kFetchedUtc, 0.0, local},
+                                         NetworkReading{kFetchedUtc, local, 0.0}}) {
+        NetworkTime = 1.0;
+        EXPECT_FALSE(StoreNetworkMeasurement(failed));
+        EXPECT_EQ(NetworkTime.load(), 0.0);
+        EXPECT_EQ(NetworkOffset.load(), offset);
+    }
 }
 
 struct CorrectionCase {
     const char* Name;
     SYSTEMTIME LocalClock;
     double OffsetDays;
-    SYSTEMTIME DateWrite;  // first SetLocalTime: the date changed, the clock's time of day kept
-    SYSTEMTIME TimeWrite;  // second: the time of day changed, the date just written kept
+    SYSTEMTIME Expected;  // what both SetLocalTime calls are given
 };
 
 class Correction : public NetworkStateTest, public testing::WithParamInterface<CorrectionCase> {};
 
-TEST_P(Correction, SetsTheDateThenTheTimeOfDayAndKeepsTheMilliseconds) {
+// The clock moves on 700 ms per read: only a correction made from one reading gives the
+// expected value, and the same one twice.
+TEST_P(Correction, SetsEveryFieldFromOneReadingWithTwoIdenticalCalls) {
     const CorrectionCase& c = GetParam();
     FakeClockScope clock(c.LocalClock);
+    clock.State().MillisecondsPerRead = 700;
     NetworkOffset = c.OffsetDays;
 
     CorrectLocalClock();
 
+    EXPECT_EQ(clock.State().Reads, 1);
     const std::vector<SYSTEMTIME>& writes = clock.State().Writes;
     ASSERT_EQ(writes.size(), 2u);
-    const SYSTEMTIME expected[] = {c.DateWrite, c.TimeWrite};
-    for (size_t index = 0; index < 2; ++index) {
-        SCOPED_TRACE(index == 0 ? "date write" : "time write");
-        EXPECT_EQ(writes[index].wYear, expected[index].wYear);
-        EXPECT_EQ(writes[index].wMonth, expected[index].wMonth);
-        EXPECT_EQ(writes[index].wDay, expected[index].wDay);
-        EXPECT_EQ(writes[index].wHour, expected[index].wHour);
-        EXPECT_EQ(writes[index].wMinute, expected[index].wMinute);
-        EXPECT_EQ(writes[index].wSecond, expected[index].wSecond);
-        EXPECT_EQ(writes[index].wMilliseconds, expected[index].wMilliseconds);
+    for (const SYSTEMTIME& write : writes) {
+        ExpectSameTime(write, c.Expected);
     }
 }
 
@@ -97,43 +104,59 @@ INSTANTIATE_TEST_SUITE_P(
     Offsets, Correction,
     testing::Values(
         CorrectionCase{"NoOffsetRewritesOwnReading", MakeSystemTime(2026, 12, 7, 10, 0, 0, 123),
-                       0.0, MakeSystemTime(2026, 12, 7, 10, 0, 0, 123),
-                       MakeSystemTime(2026, 12, 7, 10, 0, 0, 123)},
-        CorrectionCase{"NinetySecondsSlow", MakeSystemTime(2026, 12, 7, 0, 26, 57, 640),
-                       90.0 / 86400.0, MakeSystemTime(2026, 12, 7, 0, 26, 57, 640),
-                       MakeSystemTime(2026, 12, 7, 0, 28, 27, 640)},
+                       0.0, MakeSystemTime(2026, 12, 7, 10, 0, 0, 123)},
+        CorrectionCase{"SlowByNinetySecondsAndAQuarter",
+                       MakeSystemTime(2026, 12, 7, 0, 26, 57, 640), 90250 * kMillisecondDays,
+                       MakeSystemTime(2026, 12, 7, 0, 28, 27, 890)},
         // UTC+1 evening: the network date is already tomorrow.
         CorrectionCase{"SevenHoursIntoTomorrow", MakeSystemTime(2026, 12, 7, 20, 0, 0, 250),
-                       7.0 / 24.0, MakeSystemTime(2026, 12, 8, 20, 0, 0, 250),
-                       MakeSystemTime(2026, 12, 8, 3, 0, 0, 250)},
+                       7.0 / 24.0, MakeSystemTime(2026, 12, 8, 3, 0, 0, 250)},
+        // Milliseconds carry back across the year end.
+        CorrectionCase{"FastAcrossTheYearEnd", MakeSystemTime(2027, 1, 1, 0, 0, 0, 500),
+                       -750 * kMillisecondDays, MakeSystemTime(2026, 12, 31, 23, 59, 59, 750)},
         // A sum a floating-point hair below midnight is midnight of the next day, not 24:00.
         CorrectionCase{"HairBelowMidnightCarries", MakeSystemTime(2026, 12, 31, 12, 0, 0, 500),
-                       0.5 - 1e-12, MakeSystemTime(2027, 1, 1, 12, 0, 0, 500),
-                       MakeSystemTime(2027, 1, 1, 0, 0, 0, 500)}),
+                       0.5 - 1e-12 - 500 * kMillisecondDays,
+                       MakeSystemTime(2027, 1, 1, 0, 0, 0, 0)}),
     [](const testing::TestParamInfo<CorrectionCase>& info) {
         return std::string(info.param.Name);
     });
 
-TEST_F(NetworkStateTest, CorrectionTakesTheTimeOfDayFromASecondReading) {
-    FakeClockScope clock(MakeSystemTime(2026, 12, 7, 10, 0, 0, 0));
-    clock.State().SecondsPerSerialRead = 1;  // the clock moves on one second per reading
-
-    CorrectLocalClock();
-
-    EXPECT_EQ(clock.State().SerialReads, 2);
-    ASSERT_EQ(clock.State().Writes.size(), 2u);
-    EXPECT_EQ(clock.State().Writes[1].wSecond, 1);
-}
-
-TEST_F(NetworkStateTest, RefusedDateStillLeadsToTheTimeOfDayAttempt) {
-    FakeClockScope clock(MakeSystemTime(2026, 12, 7, 20, 0, 0, 0));
+TEST_F(NetworkStateTest, RefusedCorrectionIsStillAskedTwiceAndLeavesTheClock) {
+    const SYSTEMTIME start = MakeSystemTime(2026, 12, 7, 20, 0, 0, 0);
+    FakeClockScope clock(start);
     clock.State().RefuseWrites = true;
     NetworkOffset = 7.0 / 24.0;
 
     CorrectLocalClock();
 
     ASSERT_EQ(clock.State().Writes.size(), 2u);
-    EXPECT_EQ(clock.State().Writes[1].wHour, 3);
+    ExpectSameTime(clock.State().Writes[1], MakeSystemTime(2026, 12, 8, 3, 0, 0, 0));
+    ExpectSameTime(clock.State().Now, start);
+}
+
+// Mutex ownership belongs to a thread, so a second thread stands in for a second instance.
+TEST(SilentCorrectionTurn, OneHolderAtATimeAndAnEndedHolderIsTakenOver) {
+    const HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE finish = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(taken, nullptr);
+    ASSERT_NE(finish, nullptr);
+    std::atomic<bool> otherTook{false};
+    std::thread other([&] {
+        otherTook = TakeSilentCorrectionTurn();
+        SetEvent(taken);
+        WaitForSingleObject(finish, 10000);
+    });  // ends without giving the turn back
+    WaitForSingleObject(taken, 10000);
+
+    EXPECT_TRUE(otherTook.load());
+    EXPECT_FALSE(TakeSilentCorrectionTurn());
+    SetEvent(finish);
+    other.join();
+    EXPECT_TRUE(TakeSilentCorrectionTurn());
+
+    CloseHandle(taken);
+    CloseHandle(finish);
 }
 
 struct ArgumentsCase {

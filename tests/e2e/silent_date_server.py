@@ -17,10 +17,16 @@ class DateAnswer(socketserver.StreamRequestHandler):
         request_line = self.rfile.readline(HEAD_LIMIT_BYTES)
         while self.rfile.readline(HEAD_LIMIT_BYTES) not in (b"\r\n", b"\n", b""):
             pass
+        # The Date header holds the true time of the pause's middle, where a client that
+        # times the whole exchange puts it.
+        pause = self.pause_seconds()
+        time.sleep(pause / 2)
+        date = email.utils.formatdate(usegmt=True)
+        time.sleep(pause / 2)
         body = b"ok"
         head = (
             "HTTP/1.0 200 OK\r\n"
-            f"Date: {email.utils.formatdate(usegmt=True)}\r\n"
+            f"Date: {date}\r\n"
             "Content-Type: text/plain\r\n"
             f"Content-Length: {len(body)}\r\n"
             "\r\n"
@@ -29,11 +35,18 @@ class DateAnswer(socketserver.StreamRequestHandler):
         with open(self.server.request_log, "a", encoding="utf-8") as log:
             log.write(f"{time.time():.3f} {request_line.decode('latin-1').strip()}\n")
 
+    def pause_seconds(self):
+        """Seconds between reading a request and answering it."""
+        return self.server.answer_delay
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--port", type=int, default=80)
     parser.add_argument("--delay", type=float, default=0.0, help="seconds before listening")
+    parser.add_argument(
+        "--answer-delay", type=float, default=0.0, help="seconds between a request and its answer"
+    )
     parser.add_argument("--log", required=True, help="one line per request served")
     parser.add_argument("--ready", required=True, help="file created once listening")
     args = parser.parse_args()
@@ -42,6 +55,7 @@ def main():
     socketserver.TCPServer.allow_reuse_address = True
     with socketserver.TCPServer(("127.0.0.1", args.port), DateAnswer) as server:
         server.request_log = args.log
+        server.answer_delay = args.answer_delay
         pathlib.Path(args.ready).touch()
         server.serve_forever()
 

@@ -5,17 +5,25 @@
 #
 #   silent_mode_test.sh SCENARIO PROGRAM BARE_PROGRAM
 #
-# SCENARIO: "answering" (the server is up from the start) or "late_server" (it starts listening
-# after 7 s, so the program has to retry). BARE_PROGRAM does nothing; it times Wine's own start.
+# SCENARIO: "answering" (the server is up from the start), "late_server" (it starts listening
+# after 7 s, so the program has to retry) or "two_instances" (two silent instances started
+# together; the server answers after a pause, so the one that asks holds its turn meanwhile).
+# BARE_PROGRAM does nothing; it times Wine's own start.
 # Exits 77 (skipped) where private network and mount namespaces cannot be made.
 set -euo pipefail
 
-readonly kZoneDifferenceMs=25200000  # UTC+8 minus UTC+1
-readonly kToleranceMs=3000           # whole-second readings, and the time the exchange takes
+readonly kZoneDifferenceMs=25200000 # UTC+8 minus UTC+1
+# The header gives whole seconds, so the estimate is off by up to 0.5 s plus half the round
+# trip; the rest is room for a round trip slowed down by a busy machine.
+readonly kToleranceMs=1000
+# The two SetLocalTime calls of one correction get the same value: their changes differ by
+# the time between the calls.
+readonly kSameChangeMs=100
 readonly kLateServerDelayS=7
+readonly kAnswerDelayS=5
 readonly kRetryDelayMs=5000
-readonly kProgramLimitS=90           # the program retries forever; a test must not
-readonly kReadyPolls=100              # 0.1 s each
+readonly kProgramLimitS=90 # the program retries forever; a test must not
+readonly kReadyPolls=100   # 0.1 s each
 readonly kBareRuns=3
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -28,6 +36,16 @@ stop_inside() {
         kill "$server_pid" 2>/dev/null || true
     fi
     stop_wineserver
+}
+
+# Runs one silent instance; its files in $work carry the suffix given.
+run_instance() {
+    local program=$1 work=$2 suffix=$3 status=0
+    # Files, not pipes: Wine's helper processes inherit these and would hold a pipe open.
+    timeout "$kProgramLimitS" wine "$program" 1 >"$work/stdout$suffix" 2>"$work/stderr$suffix" ||
+        status=$?
+    now_ms >"$work/end_ms$suffix"
+    echo "$status" >"$work/status$suffix"
 }
 
 # Runs inside the private namespaces, as root of them. Leaves its findings in files in $work.
@@ -52,22 +70,28 @@ inside() {
     done
     echo "$bare_ms" >"$work/bare_ms"
 
-    local delay=0
+    local delay=0 answer_delay=0
     [ "$scenario" = late_server ] && delay=$kLateServerDelayS
+    [ "$scenario" = two_instances ] && answer_delay=$kAnswerDelayS
     python3 "$here/silent_date_server.py" --port 80 --delay "$delay" \
+        --answer-delay "$answer_delay" \
         --log "$work/server.log" --ready "$work/ready" >"$work/server.out" 2>&1 &
     server_pid=$!
-    if [ "$scenario" = answering ]; then
+    if [ "$scenario" != late_server ]; then
         poll_until "$kReadyPolls" test -e "$work/ready" || true
     fi
 
-    # Files, not pipes: Wine's helper processes inherit these and would hold a pipe open.
-    local status=0
-    start=$(now_ms)
-    timeout "$kProgramLimitS" wine "$program" 1 >"$work/stdout" 2>"$work/stderr" || status=$?
-    end=$(now_ms)
-    echo "$status" >"$work/status"
-    echo $((end - start)) >"$work/program_ms"
+    now_ms >"$work/start_ms"
+    if [ "$scenario" = two_instances ]; then
+        local first second
+        run_instance "$program" "$work" .1 &
+        first=$!
+        run_instance "$program" "$work" .2 &
+        second=$!
+        wait "$first" "$second"
+    else
+        run_instance "$program" "$work" .1
+    fi
 }
 
 run_inside_when_rerun "$@"
@@ -75,7 +99,11 @@ run_inside_when_rerun "$@"
 scenario=${1:?scenario}
 program=${2:?program}
 bare=${3:?bare program}
-case "$scenario" in answering | late_server) ;; *) echo "unknown scenario $scenario" >&2; exit 2 ;; esac
+case "$scenario" in answering | late_server | two_instances) ;; *)
+    echo "unknown scenario $scenario" >&2
+    exit 2
+    ;;
+esac
 
 skip_unless_namespaces_available
 
@@ -85,7 +113,11 @@ trap 'rm -rf "$work"' EXIT
 write_hosts_file "$work/hosts"
 
 rerun_inside_namespaces "$scenario" "$program" "$bare" "$work" \
-    >"$work/inside.log" 2>&1 || { echo "namespace setup failed:"; cat "$work/inside.log"; exit 1; }
+    >"$work/inside.log" 2>&1 || {
+    echo "namespace setup failed:"
+    cat "$work/inside.log"
+    exit 1
+}
 
 failures=0
 fail() {
@@ -93,48 +125,83 @@ fail() {
     failures=$((failures + 1))
 }
 
-status=$(cat "$work/status")
-program_ms=$(cat "$work/program_ms")
+# Checks the instance whose files carry the suffix given as the one that corrected the clock:
+# the trace line, and one correction of 7 h asked as two equal changes.
+check_correcting_instance() {
+    local suffix=$1 expected_trace actual_trace changes error
+    expected_trace="${sources[0]}"$'\r\n'
+    actual_trace="$(
+        cat "$work/stdout$suffix"
+        echo x
+    )"
+    actual_trace=${actual_trace%x}
+    [ "$actual_trace" = "$expected_trace" ] ||
+        fail "standard output $(printf '%q' "$actual_trace"), expected $(printf '%q' "$expected_trace")"
+
+    # One refused change per SetLocalTime that would move the clock: the same value twice.
+    mapfile -t changes < <(refused_clock_changes_ms "$work/stderr$suffix")
+    echo "clock changes asked for (ms): ${changes[*]:-none}"
+    if [ "${#changes[@]}" -ne 2 ]; then
+        fail "expected two refused clock changes, got ${#changes[@]}"
+        return 0
+    fi
+    error=$((changes[1] - kZoneDifferenceMs))
+    echo "change asked minus the exact 7 h: $error ms"
+    (($(abs "$error") <= kToleranceMs)) || fail "clock change ${changes[1]} ms is not 7 h"
+    (($(abs $((changes[0] - changes[1]))) <= kSameChangeMs)) ||
+        fail "the two calls asked different changes: ${changes[*]}"
+}
+
+abs() { echo $(($1 < 0 ? -$1 : $1)); }
+
 bare_ms=$(cat "$work/bare_ms")
-echo "program: exit status $status after $program_ms ms"
+start_ms=$(cat "$work/start_ms")
 echo "bare Wine start (best of $kBareRuns): $bare_ms ms"
-echo "program's own time (beyond a bare Wine start): $((program_ms - bare_ms)) ms"
 echo "requests served:"
 cat "$work/server.log" 2>/dev/null || true
+mapfile -t requests <"$work/server.log" 2>/dev/null || requests=()
 
-[ "$status" = 0 ] || fail "exit status $status, expected 0"
+instances=(.1)
+[ "$scenario" = two_instances ] && instances=(.1 .2)
+for suffix in "${instances[@]}"; do
+    status=$(cat "$work/status$suffix")
+    program_ms=$(($(cat "$work/end_ms$suffix") - start_ms))
+    echo "instance ${suffix#.}: exit status $status after $program_ms ms" \
+        "($((program_ms - bare_ms)) ms beyond a bare Wine start)"
+    [ "$status" = 0 ] || fail "instance ${suffix#.}: exit status $status, expected 0"
+done
 
-expected_trace="${sources[0]}"$'\r\n'
-actual_trace="$(cat "$work/stdout"; echo x)"
-actual_trace=${actual_trace%x}
-[ "$actual_trace" = "$expected_trace" ] ||
-    fail "standard output $(printf '%q' "$actual_trace"), expected $(printf '%q' "$expected_trace")"
-
-# One refused change per SetLocalTime that would move the clock: the date (only when the network
-# date differs, by whole days) and then the time of day, which carries the zone difference.
-mapfile -t differences < <(refused_clock_changes_ms "$work/stderr")
-echo "clock changes asked for (ms): ${differences[*]:-none}"
-if [ "${#differences[@]}" -lt 1 ] || [ "${#differences[@]}" -gt 2 ]; then
-    fail "expected one or two refused clock changes, got ${#differences[@]}"
+if [ "$scenario" = two_instances ]; then
+    # The one that asked for a time wrote the trace line; the other must have done nothing.
+    corrector=.1 other=.2
+    [ -s "$work/stdout.2" ] && corrector=.2 other=.1
+    echo "instance ${corrector#.} corrected"
+    check_correcting_instance "$corrector"
+    [ "${#requests[@]}" -eq 1 ] || fail "the source saw ${#requests[@]} requests, expected 1"
+    [ ! -s "$work/stdout$other" ] || fail "instance ${other#.} wrote a trace line"
+    [ -z "$(refused_clock_changes_ms "$work/stderr$other")" ] ||
+        fail "instance ${other#.} asked to set the clock"
+    # Ended at once: before the source, asked by the other instance, had even answered.
+    answered_ms=$(awk '{ printf "%.0f", $1 * 1000 }' <<<"${requests[0]:-0}")
+    other_end_ms=$(cat "$work/end_ms$other")
+    ((other_end_ms < answered_ms)) ||
+        fail "instance ${other#.} ended $((other_end_ms - answered_ms)) ms after the answer"
 else
-    last=${differences[-1]}
-    distance=$(day_distance_ms "$last" "$kZoneDifferenceMs")
-    ((distance <= kToleranceMs)) || fail "time-of-day change $last ms is not 7 h modulo a day"
-    if [ "${#differences[@]}" -eq 2 ]; then
-        distance=$(day_distance_ms "${differences[0]}" 0)
-        ((distance <= kToleranceMs)) || fail "date change ${differences[0]} ms is not whole days"
-    fi
+    check_correcting_instance .1
 fi
 
 if [ "$scenario" = late_server ]; then
     # Refused at 0 s and 5 s, answered in the round at 10 s.
+    program_ms=$(($(cat "$work/end_ms.1") - start_ms))
     ((program_ms >= 2 * kRetryDelayMs - 500)) ||
         fail "ended after $program_ms ms, before its second retry"
 fi
 
 if ((failures > 0)); then
-    echo "--- program's standard error:"
-    cat "$work/stderr"
+    for suffix in "${instances[@]}"; do
+        echo "--- instance ${suffix#.}'s standard error:"
+        cat "$work/stderr$suffix"
+    done
     echo "--- server's output:"
     cat "$work/server.out" 2>/dev/null || true
     echo "--- namespace log:"

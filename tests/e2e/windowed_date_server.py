@@ -19,17 +19,17 @@ SILENT_HOLD_SECONDS = 600
 
 class ScriptedAnswer(DateAnswer):
     def handle(self):
-        index = self.server.take_index()
+        self.index = self.server.take_index()
         if self.server.silent:
             request_line = self.rfile.readline(8192)
             with open(self.server.request_log, "a", encoding="utf-8") as log:
                 log.write(f"{time.time():.3f} {request_line.decode('latin-1').strip()} (held)\n")
             time.sleep(SILENT_HOLD_SECONDS)
             return
-        if index > 0:
-            # The Date header is written after the pause, so it stays the true time.
-            time.sleep(self.server.later_delay)
         super().handle()
+
+    def pause_seconds(self):
+        return self.server.later_delay if self.index > 0 else 0.0
 
 
 class ScriptedServer(socketserver.ThreadingMixIn, socketserver.TCPServer):

@@ -29,6 +29,7 @@ void CheckSplit(SerialDate date) {
     Check(fields.Month <= 12 && fields.Day >= 1 && fields.Day <= 31);
     Check(fields.Hour >= 0 && fields.Hour <= 23);
     Check(fields.Minute >= 0 && fields.Minute <= 59 && fields.Second >= 0 && fields.Second <= 59);
+    Check(fields.Millisecond >= 0 && fields.Millisecond <= 999);
     // Each separator is two bytes here; a year may be longer than four digits.
     Check(FormatSerialDate(date, "yyyy/mm/dd hh:mm:ss", {"::", "//"}).size() >= 23);
 }
@@ -53,6 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CheckSplit(utc);
         // A header time is whole seconds: splitting and rebuilding it gives it back exactly.
         if (std::fabs(utc) <= kExactSecondsSerialDays) {
+            Check(SplitSerialDate(utc).Millisecond == 0);
             Check(SerialFromFields(SplitSerialDate(utc)) == utc);
         }
         CheckSplit(AddHours(8, utc));

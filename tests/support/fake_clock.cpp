@@ -1,20 +1,22 @@
 // A local clock for tests: it never touches the host's clock and records every change asked.
 #include "tests/support/fake_clock.h"
 
+#include <gtest/gtest.h>
+
 namespace {
 
 // The seam holds plain function pointers, so the fake's state lives here.
 FakeClockState state;
 
-constexpr ULONGLONG kFileTimeUnitsPerSecond = 10000000;
+constexpr ULONGLONG kFileTimeUnitsPerMillisecond = 10000;
 
-SYSTEMTIME AddSeconds(const SYSTEMTIME& time, unsigned seconds) {
+SYSTEMTIME AddMilliseconds(const SYSTEMTIME& time, unsigned milliseconds) {
     FILETIME asFileTime{};
     SystemTimeToFileTime(&time, &asFileTime);
     ULARGE_INTEGER units{};
     units.LowPart = asFileTime.dwLowDateTime;
     units.HighPart = asFileTime.dwHighDateTime;
-    units.QuadPart += seconds * kFileTimeUnitsPerSecond;
+    units.QuadPart += milliseconds * kFileTimeUnitsPerMillisecond;
     asFileTime.dwLowDateTime = units.LowPart;
     asFileTime.dwHighDateTime = units.HighPart;
     SYSTEMTIME result{};
@@ -22,26 +24,14 @@ SYSTEMTIME AddSeconds(const SYSTEMTIME& time, unsigned seconds) {
     return result;
 }
 
-SerialDate ReadFakeSerial() {
-    ++state.SerialReads;
-    DateTimeFields fields;
-    fields.Year = state.Now.wYear;
-    fields.Month = state.Now.wMonth;
-    fields.Day = state.Now.wDay;
-    fields.Hour = state.Now.wHour;
-    fields.Minute = state.Now.wMinute;
-    fields.Second = state.Now.wSecond;
-    const SerialDate reading = SerialFromFields(fields);
-    state.Now = AddSeconds(state.Now, state.SecondsPerSerialRead);
-    return reading;
-}
-
-BOOL ReadFakeSystemTime(SYSTEMTIME* out) {
+BOOL ReadFakeLocalTime(SYSTEMTIME* out) {
+    ++state.Reads;
     *out = state.Now;
+    state.Now = AddMilliseconds(state.Now, state.MillisecondsPerRead);
     return TRUE;
 }
 
-BOOL WriteFakeSystemTime(const SYSTEMTIME* time) {
+BOOL WriteFakeLocalTime(const SYSTEMTIME* time) {
     state.Writes.push_back(*time);
     if (state.RefuseWrites) {
         SetLastError(ERROR_PRIVILEGE_NOT_HELD);
@@ -54,7 +44,7 @@ BOOL WriteFakeSystemTime(const SYSTEMTIME* time) {
 }  // namespace
 
 FakeClockScope::FakeClockScope(const SYSTEMTIME& start)
-    : previous_(InstallClock({ReadFakeSerial, ReadFakeSystemTime, WriteFakeSystemTime})) {
+    : previous_(InstallClock({ReadFakeLocalTime, WriteFakeLocalTime})) {
     state = FakeClockState{};
     state.Now = start;
 }
@@ -78,4 +68,19 @@ SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour, int minute, in
     time.wSecond = static_cast<WORD>(second);
     time.wMilliseconds = static_cast<WORD>(milliseconds);
     return time;
+}
+
+SerialDate SerialFromSystemTime(const SYSTEMTIME& time) {
+    return SerialFromFields({time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,
+                             time.wSecond, time.wMilliseconds});
+}
+
+void ExpectSameTime(const SYSTEMTIME& actual, const SYSTEMTIME& expected) {
+    EXPECT_EQ(actual.wYear, expected.wYear);
+    EXPECT_EQ(actual.wMonth, expected.wMonth);
+    EXPECT_EQ(actual.wDay, expected.wDay);
+    EXPECT_EQ(actual.wHour, expected.wHour);
+    EXPECT_EQ(actual.wMinute, expected.wMinute);
+    EXPECT_EQ(actual.wSecond, expected.wSecond);
+    EXPECT_EQ(actual.wMilliseconds, expected.wMilliseconds);
 }

@@ -8,10 +8,10 @@
 #include "core/win/local_clock.h"
 
 struct FakeClockState {
-    SYSTEMTIME Now{};                   // what GetLocalTime would give
-    unsigned SecondsPerSerialRead = 0;  // the clock moves on by this much after each ReadSerial
-    bool RefuseWrites = false;          // SetLocalTime fails and changes nothing
-    int SerialReads = 0;
+    SYSTEMTIME Now{};                  // what a read of the local clock gives
+    unsigned MillisecondsPerRead = 0;  // the clock moves on by this much after each read
+    bool RefuseWrites = false;         // SetLocalTime fails and changes nothing
+    int Reads = 0;
     std::vector<SYSTEMTIME> Writes;  // every SetLocalTime asked for, refused ones too
 };
 
@@ -31,3 +31,7 @@ private:
 
 SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour, int minute, int second,
                           int milliseconds);
+// The same local time as a SerialDate, milliseconds included.
+SerialDate SerialFromSystemTime(const SYSTEMTIME& time);
+// Every field, milliseconds included, as a gtest expectation.
+void ExpectSameTime(const SYSTEMTIME& actual, const SYSTEMTIME& expected);

@@ -1,0 +1,46 @@
+// From one exchange with a time source to the network time and its offset from the local clock.
+#pragma once
+
+#include "core/serial_date.h"
+
+// Network time is UTC+8, whatever zone the computer is set to.
+constexpr double kNetworkZoneOffsetHours = 8.0;
+
+// The Date header cuts the source's clock down to the second: the source's time lies anywhere
+// in the second that the header names, so its middle is the best estimate.
+constexpr double kHeaderMidSecondDays = 0.5 / kSecondsPerDay;
+
+// A local date runs at most 14 hours ahead of UTC (zone UTC+14): the earliest moment at which
+// the day the program was built had begun anywhere.
+constexpr double kLocalDateLeadDays = 14.0 / kHoursPerDay;
+
+// What one exchange with a time source gave.
+struct NetworkReading {
+    SerialDate HeaderUtc = 0.0;        // the Date header, UTC, whole seconds; 0: no answer
+    SerialDate LocalBeforeSend = 0.0;  // the local clock just before the request went out
+    SerialDate LocalAfterRead = 0.0;   // the local clock just after the answer was read
+};
+
+struct NetworkEstimate {
+    SerialDate NetworkTime = 0.0;  // the network time (UTC+8) at the middle of the exchange
+    double OffsetDays = 0.0;       // NetworkTime minus the local clock at that same moment
+};
+
+// The source's time at the middle of the exchange is the header's time + 0.5 s; the network
+// time is that + 8 h, and the offset is measured against the local clock halfway between the
+// two stamps. Neither the one-second resolution of the header nor the round trip can be
+// measured away: the estimate is right within 0.5 s plus half the round trip.
+NetworkEstimate EstimateNetworkTime(const NetworkReading& reading);
+
+// Whether a source's parsed header time can be the true time: not before the day this
+// program was built (less kLocalDateLeadDays, since that day is a local date) and with a
+// network time before the year 10000. A source answering anything else, a misconfigured server
+// or a captive portal, gives no answer. NaN is never believable.
+bool IsBelievableSourceTime(SerialDate headerUtc, long buildDay);
+
+// SerialDate day number of a compiler date such as "Dec  8 2026" (the form of __DATE__);
+// 0 for a text of any other form.
+long DayOfCompilerDate(const char* compilerDate);
+
+// The day this program was built, from the compiler's date.
+long ProgramBuildDay();
