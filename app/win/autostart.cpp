@@ -1,4 +1,5 @@
-// Registration of the program to start silently with Windows.
+// Registration of the program to start silently with Windows: the machine-wide Run value, and
+// a logon task with the highest privileges, which is what Windows really starts elevated.
 #include "app/win/autostart.h"
 
 #include <windows.h>
@@ -6,9 +7,10 @@
 #include "app/autostart_entry.h"
 #include "app/win/app_info.h"
 #include "app/win/control_ops.h"
+#include "app/win/logon_task.h"
+#include "app/win/main_form_controls.h"
 #include "app/win/registry_text.h"
 #include "core/win/wide_text.h"
-#include "app/win/main_form_controls.h"
 
 namespace {
 
@@ -18,6 +20,40 @@ void ShowAutostartFailure(HWND form, AutostartChange change) {
     const HWND owner = IsWindow(form) ? form : nullptr;
     MessageBoxW(owner, Widen(AutostartFailureText(change)).c_str(),
                 Widen(kAutostartValueName).c_str(), MB_OK | MB_ICONERROR);
+}
+
+std::string ProgramPath() {
+    return AppInfo.AppFolder + AppInfo.AppFileName;
+}
+
+// Adding is judged by both: when either is refused, the other is undone, so that nothing is
+// left that the box does not show.
+bool AddAutostart() {
+    if (!WriteRegistryText(HKEY_LOCAL_MACHINE, kRunKeyPath, kAutostartValueName,
+                           CurrentAutostartCommand())) {
+        return false;
+    }
+    if (!RegisterLogonTask(ProgramPath())) {
+        DeleteRegistryEntry(HKEY_LOCAL_MACHINE, kRunKeyPath, kAutostartValueName);
+        return false;
+    }
+    return true;
+}
+
+// Clearing is judged by reading back: removing a registration that was never there, or
+// failing to remove a Run value written for another path, is nothing the user has to hear
+// about. When either stays, so does the other, as the box that goes back shows.
+bool ClearAutostart() {
+    DeleteRegistryEntry(HKEY_LOCAL_MACHINE, kRunKeyPath, kAutostartValueName);
+    if (IsAutostartRegistered()) {
+        return false;
+    }
+    if (!DeleteLogonTask()) {
+        WriteRegistryText(HKEY_LOCAL_MACHINE, kRunKeyPath, kAutostartValueName,
+                          CurrentAutostartCommand());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -31,21 +67,28 @@ bool IsAutostartRegistered() {
            CurrentAutostartCommand();
 }
 
+bool CheckAutostartRegistration() {
+    if (!IsAutostartRegistered()) {
+        return false;
+    }
+    // Registered, perhaps by an older build that wrote the Run value alone, or for a task that
+    // has since been removed: the user asked for a correction at every start.
+    if (!LogonTaskRunsProgram(ProgramPath())) {
+        RegisterLogonTask(ProgramPath());
+    }
+    return true;
+}
+
 int OnAutostartClicked(int, HWND form, HWND control, int) {
     // An automatic check box: the click has already set the state the user asks for.
     if (IsChecked(control)) {
-        // Adding is judged by the registry's answer.
-        if (!WriteRegistryText(HKEY_LOCAL_MACHINE, kRunKeyPath, kAutostartValueName,
-                               CurrentAutostartCommand())) {
+        if (!AddAutostart()) {
             SetChecked(ControlWindows.AutostartCheckBox, false);
             ShowAutostartFailure(form, AutostartChange::Adding);
         }
         return 0;
     }
-    // Clearing is judged by reading back: removing a registration that was never there, or
-    // failing to remove one for another path, is nothing the user has to hear about.
-    DeleteRegistryEntry(HKEY_LOCAL_MACHINE, kRunKeyPath, kAutostartValueName);
-    if (IsAutostartRegistered()) {
+    if (!ClearAutostart()) {
         SetChecked(ControlWindows.AutostartCheckBox, true);
         ShowAutostartFailure(form, AutostartChange::Clearing);
     }

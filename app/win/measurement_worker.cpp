@@ -17,7 +17,7 @@ namespace {
 
 // The seam's entries are read by workers while the UI thread runs; atomics keep a test's
 // replacement from being seen half-written.
-std::atomic<bool (*)()> AutostartCheck{&IsAutostartRegistered};
+std::atomic<bool (*)()> AutostartCheck{&CheckAutostartRegistration};
 std::atomic<bool (*)()> Measure{&MeasureNetworkOffset};
 
 std::atomic<int> RunningWorkers{0};
@@ -25,7 +25,7 @@ std::atomic<int> RunningWorkers{0};
 }  // namespace
 
 MeasurementSeam InstallMeasurement(const MeasurementSeam& seam) {
-    return {AutostartCheck.exchange(seam.IsAutostartRegistered),
+    return {AutostartCheck.exchange(seam.CheckAutostartRegistration),
             Measure.exchange(seam.MeasureNetworkOffset)};
 }
 

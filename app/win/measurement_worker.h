@@ -4,7 +4,7 @@
 // What a worker calls apart from the window system. Tests install fakes so that no test
 // reaches the network or the registry.
 struct MeasurementSeam {
-    bool (*IsAutostartRegistered)();
+    bool (*CheckAutostartRegistration)();
     bool (*MeasureNetworkOffset)();
 };
 

@@ -1,6 +1,7 @@
-// The autostart check box on the real main form against the real machine-wide Run key: the
-// box shows the registration when the form opens, clicks write and delete it, and refused
-// changes put the box back and show the failure message.
+// The autostart check box on the real main form against the real machine-wide Run key and the
+// real logon task: the box shows the registration when the form opens (and a missing task is
+// registered again), clicks add and remove both, and refused changes undo what was done, put
+// the box back and show the failure message.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,6 +11,7 @@
 #include "app/autostart_entry.h"
 #include "app/win/app_info.h"
 #include "app/win/autostart.h"
+#include "app/win/logon_task.h"
 #include "app/win/measurement_worker.h"
 #include "core/win/kernel_handle.h"
 #include "core/win/wide_text.h"
@@ -45,7 +47,7 @@ protected:
         AppInfo.AppFolder = R"(C:\Program Files\Quelan Tikora\)";
         AppInfo.AppFileName = "QuelanTikora.exe";
         previousSeam_ =
-            InstallMeasurement({&IsAutostartRegistered, &MeasurementThatWaitsAtTheGate});
+            InstallMeasurement({&CheckAutostartRegistration, &MeasurementThatWaitsAtTheGate});
     }
 
     void TearDown() override {
@@ -74,13 +76,15 @@ protected:
     // handler has returned, which is after any message box was dismissed.
     void Click() { SendMessageW(ControlWindows.AutostartCheckBox, BM_CLICK, 0, 0); }
 
-    RunValueCleanup cleanup_;
+    AutostartCleanup cleanup_;
     AppInformation savedAppInfo_;
     MeasurementSeam previousSeam_{};
     HWND form_ = nullptr;
 };
 
 TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExactCommand) {
+    // Each registration below is the Run value alone, as an older build wrote it: the form
+    // registers the missing task for its own command only.
     const struct {
         const wchar_t* Stored;  // nullptr: nothing registered
         bool Ticked;
@@ -92,7 +96,7 @@ TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExact
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Stored != nullptr ? Narrow(c.Stored) : "nothing registered");
-        DeleteRunValue();
+        AutostartCleanup::Clean();
         if (c.Stored != nullptr) {
             StoreRunText(c.Stored);
         }
@@ -110,6 +114,7 @@ TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExact
         SetEvent(gate.get());
         CloseForm();
         measurementGate = nullptr;
+        EXPECT_EQ(LogonTaskExists(), c.Ticked);
     }
 }
 
@@ -121,11 +126,14 @@ TEST_F(AutostartFormTest, TickingWritesTheExactCommandAndUntickingDeletesIt) {
     Click();
     EXPECT_TRUE(Ticked());
     EXPECT_EQ(RunText(), kCommand);
+    EXPECT_TRUE(LogonTaskExists());
     Click();
     EXPECT_FALSE(Ticked());
     EXPECT_FALSE(RunText().has_value());
+    EXPECT_FALSE(LogonTaskExists());
     Click();  // and once more, after nothing was registered
     EXPECT_EQ(RunText(), kCommand);
+    EXPECT_TRUE(LogonTaskExists());
     EXPECT_TRUE(watcher.Seen().empty());
 }
 
@@ -134,21 +142,28 @@ TEST_F(AutostartFormTest, RefusedChangesPutTheBoxBackAndSayWhy) {
         const char* Name;
         const wchar_t* Stored;
         bool LockKey;
+        bool TaskRefuses;    // the scheduler refuses to add or to remove the task
         std::string Folder;  // empty: the usual folder
         bool TickedAfter;
         std::optional<AutostartChange> Message;
     } cases[] = {
-        {"ticking a read-only key", nullptr, true, "", false, AutostartChange::Adding},
-        {"unticking a read-only key", kCommand, true, "", true, AutostartChange::Clearing},
+        {"ticking a read-only key", nullptr, true, false, "", false, AutostartChange::Adding},
+        {"unticking a read-only key", kCommand, true, false, "", true, AutostartChange::Clearing},
         // The stale value stays, but it is not this program's registration: nothing to say.
-        {"unticking another path's entry", kMovedCommand, true, "", false, std::nullopt},
+        {"unticking another path's entry", kMovedCommand, true, false, "", false, std::nullopt},
         // A command the buffers cannot hold is refused, never written cut short.
-        {"ticking with an overlong path", nullptr, false, "C:\\" + std::string(1020, 'd') + "\\",
-         false, AutostartChange::Adding},
+        {"ticking with an overlong path", nullptr, false, false,
+         "C:\\" + std::string(1020, 'd') + "\\", false, AutostartChange::Adding},
+        // The value was written, and is taken back: nothing is left that the box does not show.
+        {"ticking while the scheduler refuses the task", nullptr, false, true, "", false,
+         AutostartChange::Adding},
+        // The task stays, and so does the value.
+        {"unticking while the scheduler keeps the task", kCommand, false, true, "", true,
+         AutostartChange::Clearing},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        DeleteRunValue();
+        AutostartCleanup::Clean();
         if (c.Stored != nullptr) {
             StoreRunText(c.Stored);
         }
@@ -163,6 +178,13 @@ TEST_F(AutostartFormTest, RefusedChangesPutTheBoxBackAndSayWhy) {
             std::optional<ReadOnlyRunKey> readOnly;
             if (c.LockKey) {
                 ASSERT_TRUE(readOnly.emplace().Locked());
+            }
+            std::optional<BlockedLogonTask> blocked;
+            std::optional<HeldLogonTask> held;
+            if (c.TaskRefuses && c.Stored == nullptr) {
+                ASSERT_TRUE(blocked.emplace().Blocked());
+            } else if (c.TaskRefuses) {
+                ASSERT_TRUE(held.emplace().Held());  // the form registered it when it opened
             }
             const MessageBoxWatcher watcher(Widen(kAutostartValueName),
                                             ControlWindows.AutostartCheckBox);

@@ -13,14 +13,9 @@
 #include <string>
 #include <thread>
 
-namespace {
+#include "tests/app_win/run_key.h"
 
-// Where the scheduler keeps the task's definition (a 32-bit prefix: no folder redirection).
-std::wstring TaskFilePath() {
-    wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    return std::wstring(system) + L"\\Tasks\\Quelan_Tikora";
-}
+namespace {
 
 // The stored definition; Wine writes it back as UTF-8, keeping the settings it understood.
 std::string StoredDefinition() {
@@ -30,12 +25,7 @@ std::string StoredDefinition() {
 
 class LogonTaskTest : public testing::Test {
 protected:
-    LogonTaskTest() { Clean(); }
-    ~LogonTaskTest() override { Clean(); }
-    static void Clean() {
-        RemoveDirectoryW(TaskFilePath().c_str());
-        DeleteLogonTask();
-    }
+    AutostartCleanup cleanup_;
 };
 
 TEST_F(LogonTaskTest, RegistersUnderTheNameAndDeletesOnce) {
@@ -62,17 +52,15 @@ TEST_F(LogonTaskTest, RegistersUnderTheNameAndDeletesOnce) {
     EXPECT_TRUE(DeleteLogonTask());  // nothing left to delete counts as deleted
 }
 
-// A valid definition refused: a folder of the task's name stands where the scheduler stores the
-// definition, as a task folder of that name would. Wine's scheduler keeps tasks only as these
-// files and cannot open a folder as one: it answers E_ACCESSDENIED, and asked for the task, that
-// the path is not found. A read-only Tasks folder refuses nothing here, whether made so for
-// Unix (the tests run as root) or with the read-only attribute.
+// A valid definition refused (see BlockedLogonTask), then accepted once the way is clear.
 TEST_F(LogonTaskTest, AFolderOfTheSameNameRefusesTheRegistration) {
     const std::string path = R"(C:\Tools\clock.exe)";
-    ASSERT_TRUE(CreateDirectoryW(TaskFilePath().c_str(), nullptr));
-    EXPECT_FALSE(RegisterLogonTask(path));
-    EXPECT_FALSE(LogonTaskExists());
-    ASSERT_TRUE(RemoveDirectoryW(TaskFilePath().c_str()));
+    {
+        const BlockedLogonTask blocked;
+        ASSERT_TRUE(blocked.Blocked());
+        EXPECT_FALSE(RegisterLogonTask(path));
+        EXPECT_FALSE(LogonTaskExists());
+    }
     EXPECT_TRUE(RegisterLogonTask(path));
 }
 

@@ -18,7 +18,7 @@ constexpr char kFallback[] = "fallback";
 
 class RunKeyTest : public testing::Test {
 protected:
-    RunValueCleanup cleanup_;
+    AutostartCleanup cleanup_;
 };
 
 TEST_F(RunKeyTest, TextsRoundTripAndDeleteOnce) {

@@ -1,5 +1,7 @@
-// The machine-wide Run key as the autostart tests see it.
+// The machine-wide Run key and the logon task as the autostart tests see them.
 #include "tests/app_win/run_key.h"
+
+#include "app/win/logon_task.h"
 
 #include <sddl.h>
 
@@ -42,6 +44,18 @@ std::optional<std::wstring> RunText() {
 void DeleteRunValue() {
     const UniqueRegistryKey key = OpenRunKey(KEY_SET_VALUE);
     RegDeleteValueW(key.get(), kRunValue);
+}
+
+std::wstring TaskFilePath() {
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    return std::wstring(system) + L"\\Tasks\\Quelan_Tikora";
+}
+
+void AutostartCleanup::Clean() {
+    DeleteRunValue();
+    RemoveDirectoryW(TaskFilePath().c_str());
+    DeleteLogonTask();
 }
 
 ReadOnlyRunKey::ReadOnlyRunKey() : key_(OpenRunKey(READ_CONTROL | WRITE_DAC)) {

@@ -1,5 +1,6 @@
-// The machine-wide Run key as the autostart tests see it: raw access that bypasses the code
-// under test, the program's value removed before and after each test, and a key made read-only.
+// The machine-wide Run key and the logon task as the autostart tests see them: raw access that
+// bypasses the code under test, both removed before and after each test, a key made read-only
+// and a task the scheduler refuses.
 #pragma once
 
 #include <windows.h>
@@ -20,13 +21,55 @@ void StoreRunText(const std::wstring& text);
 std::optional<std::wstring> RunText();
 void DeleteRunValue();
 
-// Removes the program's value on construction and destruction.
-class RunValueCleanup {
+// Where the scheduler keeps the logon task's definition (a 32-bit prefix: no redirection).
+std::wstring TaskFilePath();
+
+// Removes the program's value and its logon task, with anything standing in the task's place,
+// on construction and destruction.
+class AutostartCleanup {
 public:
-    RunValueCleanup() { DeleteRunValue(); }
-    RunValueCleanup(const RunValueCleanup&) = delete;
-    RunValueCleanup& operator=(const RunValueCleanup&) = delete;
-    ~RunValueCleanup() { DeleteRunValue(); }
+    AutostartCleanup() { Clean(); }
+    AutostartCleanup(const AutostartCleanup&) = delete;
+    AutostartCleanup& operator=(const AutostartCleanup&) = delete;
+    ~AutostartCleanup() { Clean(); }
+    static void Clean();
+};
+
+// A folder stands where the scheduler stores the task's definition while it lives, as a task
+// folder of that name would. Wine's scheduler keeps tasks only as these files and cannot write
+// one over a folder: it refuses the registration with E_ACCESSDENIED. (A read-only Tasks folder
+// refuses nothing here, whether made so for Unix, the tests running as root, or with the
+// read-only attribute.)
+class BlockedLogonTask {
+public:
+    BlockedLogonTask() : blocked_(CreateDirectoryW(TaskFilePath().c_str(), nullptr) != FALSE) {}
+    BlockedLogonTask(const BlockedLogonTask&) = delete;
+    BlockedLogonTask& operator=(const BlockedLogonTask&) = delete;
+    ~BlockedLogonTask() { RemoveDirectoryW(TaskFilePath().c_str()); }
+    bool Blocked() const { return blocked_; }
+
+private:
+    bool blocked_;
+};
+
+// The task's stored definition held open, without leave to delete it, while it lives: the
+// scheduler cannot remove the task.
+class HeldLogonTask {
+public:
+    HeldLogonTask()
+        : file_(CreateFileW(TaskFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr)) {}
+    HeldLogonTask(const HeldLogonTask&) = delete;
+    HeldLogonTask& operator=(const HeldLogonTask&) = delete;
+    ~HeldLogonTask() {
+        if (Held()) {
+            CloseHandle(file_);
+        }
+    }
+    bool Held() const { return file_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE file_;
 };
 
 // Lets everyone only read the Run key while it lives, as a machine whose policy or security

@@ -14,9 +14,9 @@
 #                        server stopped, a second click leaves "获取中" and the button off
 #   close_while_waiting  the source never answers; closing the form ends the process at once
 #   autostart            from a folder with spaces: ticking registers the program's path and
-#                        " 1", unquoted; the box is ticked at the next start; the registered
-#                        command, started as Windows starts it at logon, corrects the clock
-#                        without a window; unticking removes the registration
+#                        " 1", unquoted, and the logon task; the box is ticked at the next
+#                        start; the registered command, started as Windows starts it at logon,
+#                        corrects the clock without a window; unticking removes both
 # Exits 77 (skipped) where private network and mount namespaces cannot be made.
 # TIKORA_SCREENSHOT=file.png saves the form in offset_and_click (the README's picture);
 # TIKORA_KEEP_WORK=1 keeps the work folder with the program's output for a look afterwards.
@@ -318,6 +318,9 @@ registered_command() {
         2>/dev/null | tr -d '\r' | sed -n 's/^ *Quelan_Tikora *REG_SZ *//p' || true
 }
 
+# Whether the scheduler holds the logon task: Wine keeps each task as a file of its name.
+logon_task_registered() { [ -f "$WINEPREFIX/drive_c/windows/system32/tasks/Quelan_Tikora" ]; }
+
 box_is_checked() { [ "$checkbox" = checked ]; }
 
 # Polls the form until the test "$@" holds, about ten times a second for limit_tenths.
@@ -346,6 +349,7 @@ scenario_autostart() {
     registered=$(registered_command)
     echo "registered: $registered"
     [ "$registered" = "$expected" ] || fail "registered '$registered', expected '$expected'"
+    logon_task_registered || fail "ticking registered no logon task"
     close_program
 
     start_program || return 0
@@ -366,6 +370,7 @@ scenario_autostart() {
     wine "$probe" tick || fail "the untick could not be delivered"
     registered=$(registered_command)
     [ -z "$registered" ] || fail "still registered after unticking: '$registered'"
+    ! logon_task_registered || fail "the logon task is still there after unticking"
     close_program
 }
 
