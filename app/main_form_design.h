@@ -19,7 +19,6 @@ inline constexpr int kComputerTimeLabelId = 1006;
 // The read-out timer shares 1004 with the check box: it arrives in WM_TIMER, the box's clicks
 // in WM_COMMAND, so the two never meet.
 inline constexpr unsigned kReadoutTimerId = 1004;
-inline constexpr unsigned kReadoutPeriodMs = 1000;
 
 // Indexes of the two clock faces, which are also their control indexes.
 inline constexpr int kComputerFaceIndex = 0;

@@ -30,6 +30,16 @@ BOOL EnableControl(HWND window) {
 }
 
 BOOL DisableControl(HWND window) {
+    // A disabled window keeps the keyboard focus but takes no keys: Tab and Enter would do
+    // nothing until the user clicked another control. Hand the focus on first, as a dialog does.
+    if (window != nullptr && GetFocus() == window) {
+        const HWND parent = GetParent(window);
+        if (const HWND next = GetNextDlgTabItem(parent, window, FALSE)) {
+            if (next != window) {
+                SetFocus(next);
+            }
+        }
+    }
     return EnableWindow(window, FALSE);
 }
 

@@ -13,6 +13,7 @@ bool IsChecked(HWND window);
 void SetChecked(HWND window, bool checked);
 // EnableWindow's result: non-zero when the window was disabled before.
 BOOL EnableControl(HWND window);
+// The same; a control that has the keyboard focus first hands it to the next tab stop.
 BOOL DisableControl(HWND window);
 // Invalidates the whole client area (erasing the background) and paints it before returning.
 BOOL RepaintNow(HWND window);

@@ -7,6 +7,7 @@
 #include "app/win/autostart.h"
 #include "app/win/clock_face.h"
 #include "app/win/main_form_controller.h"
+#include "app/win/measurement_worker.h"
 #include "forms/win/form_window.h"
 
 namespace {
@@ -17,14 +18,19 @@ constexpr std::array<CommandRoute, 2> kMainFormCommands = {{
     {kCorrectNowButtonId, OnCorrectNowClicked},
 }};
 
+constexpr std::array<MessageRoute, 1> kMainFormMessages = {{
+    {kMeasurementStoredMessage, OnMeasurementStored},
+}};
+
 }  // namespace
 
 const FormDefinition kMainForm = {
     kMainFormDescription,
     {OnFormCreated,
-     {kReadoutTimerId, kReadoutPeriodMs, RefreshReadouts},
+     {kReadoutTimerId, MsUntilNextReadoutTick, RefreshReadouts},
      kMainFormCommands,
-     PaintClockFace},
+     PaintClockFace,
+     kMainFormMessages},
 };
 
 INT_PTR CreateMainForm(HWND parent, int loopMode, INT_PTR creationValue) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/readout_texts.h"
+#include "app/readout_ticks.h"
 #include "app/win/control_ops.h"
 #include "app/win/measurement_worker.h"
 #include "core/network_state.h"
@@ -21,7 +22,7 @@ int OnFormCreated(HWND form, LPARAM) {
     TakeMainFormControls(form);
     // The read-outs hold their first values before the form is shown.
     RefreshReadouts(form, kReadoutTimerId);
-    StartMeasurementWorker();
+    RequestMeasurement(form);
     return 0;
 }
 
@@ -45,12 +46,25 @@ int RefreshReadouts(HWND, UINT_PTR) {
     return 0;
 }
 
-int OnCorrectNowClicked(int, HWND, HWND, int) {
+UINT MsUntilNextReadoutTick() {
+    return MsUntilNextSecondTick(CurrentLocalTime() +
+                                 NetworkOffset.load(std::memory_order_relaxed));
+}
+
+int OnCorrectNowClicked(int, HWND form, HWND, int) {
     CorrectLocalClock();
-    // The button goes off and the spent offset is cleared before the next worker exists:
-    // a worker that answers quickly must not have its fresh offset overwritten by the reset.
+    // Off until a measurement of the corrected clock has been stored. The offset is spent: the
+    // read-outs show the corrected clock meanwhile.
     DisableControl(ControlWindows.CorrectNowButton);
-    NetworkOffset.store(0.0, std::memory_order_relaxed);
-    StartMeasurementWorker();
+    RestartMeasurementAfterCorrection(form);
+    return 0;
+}
+
+int OnMeasurementStored(HWND, WPARAM request, LPARAM) {
+    // Checked here, on the UI thread that makes every request: a measurement that finished just
+    // as the button was pressed measured the clock from before the correction.
+    if (IsNewestMeasurement(request)) {
+        EnableControl(ControlWindows.CorrectNowButton);
+    }
     return 0;
 }

@@ -15,5 +15,10 @@ std::string FormatNow();
 int OnFormCreated(HWND form, LPARAM creationValue);
 // A tick of the read-out timer (and once from OnFormCreated): both read-outs and both faces.
 int RefreshReadouts(HWND form, UINT_PTR timerId);
+// When the next tick is due: just after the network time shown (the computer's time, before
+// the first measurement) enters its next second, so that the read-outs change with it.
+UINT MsUntilNextReadoutTick();
 // A click of the correct-now button: sets the clock, then measures again with the button off.
 int OnCorrectNowClicked(int controlIndex, HWND form, HWND control, int controlId);
+// A measurement was stored: the button comes back when it answered the newest request.
+int OnMeasurementStored(HWND form, WPARAM request, LPARAM unused);

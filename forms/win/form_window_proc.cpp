@@ -10,6 +10,21 @@ namespace {
 // WM_CREATE result that makes the window system abandon the creation.
 constexpr LRESULT kAbandonCreation = -1;
 
+using SetCoalescableTimerFunction = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
+
+// Windows 8 and later may hold a timer back to fire it together with others; a tick the program
+// placed on purpose must not move. Looked up, not imported, so that Windows 7 still starts.
+void ArmTimer(HWND form, const TimerRoute& timer) {
+    static const auto coalescable =
+        reinterpret_cast<SetCoalescableTimerFunction>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetCoalescableTimer")));
+    const UINT delayMs = timer.NextDelayMs();
+    if (coalescable == nullptr ||
+        coalescable(form, timer.TimerId, delayMs, nullptr, TIMERV_NO_COALESCING) == 0) {
+        SetTimer(form, timer.TimerId, delayMs, nullptr);
+    }
+}
+
 LRESULT OnCreate(HWND form, WPARAM wParam, LPARAM lParam) {
     const auto* window = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     const auto* creation = static_cast<const FormCreation*>(window->lpCreateParams);
@@ -37,7 +52,7 @@ LRESULT OnCreate(HWND form, WPARAM wParam, LPARAM lParam) {
         }
     }
     if (handlers.Timer.Handler != nullptr) {
-        SetTimer(form, handlers.Timer.TimerId, handlers.Timer.PeriodMs, nullptr);
+        ArmTimer(form, handlers.Timer);
     }
     return DefWindowProcW(form, WM_CREATE, wParam, lParam);
 }
@@ -69,6 +84,19 @@ LRESULT RouteCommand(const FormHandlers& handlers, HWND form, WPARAM wParam, LPA
     for (const CommandRoute& route : handlers.Commands) {
         if (route.ControlId == id && route.Handler != nullptr) {
             if (const int result = route.Handler(controlIndex, form, control, id)) {
+                return result;
+            }
+        }
+    }
+    return 0;
+}
+
+// The program's own messages go to their routes; 0 when there is none, or it let the message go.
+LRESULT RouteMessage(const FormHandlers& handlers, HWND form, UINT message, WPARAM wParam,
+                     LPARAM lParam) {
+    for (const MessageRoute& route : handlers.Messages) {
+        if (route.Message == message && route.Handler != nullptr) {
+            if (const int result = route.Handler(form, wParam, lParam)) {
                 return result;
             }
         }
@@ -128,6 +156,11 @@ LRESULT CALLBACK FormWndProc(HWND form, UINT message, WPARAM wParam, LPARAM lPar
             }
             break;
         default:
+            if (message >= WM_APP && handlers != nullptr) {
+                if (const LRESULT result = RouteMessage(*handlers, form, message, wParam, lParam)) {
+                    return result;
+                }
+            }
             break;
     }
 
@@ -161,7 +194,12 @@ LRESULT CALLBACK FormWndProc(HWND form, UINT message, WPARAM wParam, LPARAM lPar
         case WM_TIMER:
             if (handlers != nullptr && handlers->Timer.Handler != nullptr &&
                 wParam == handlers->Timer.TimerId) {
-                if (const int result = handlers->Timer.Handler(form, wParam)) {
+                const int result = handlers->Timer.Handler(form, wParam);
+                // From now, after the tick's work: the next one comes when the program asks.
+                if (IsWindow(form)) {
+                    ArmTimer(form, handlers->Timer);
+                }
+                if (result != 0) {
                     return result;
                 }
             }

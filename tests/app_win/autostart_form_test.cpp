@@ -19,6 +19,7 @@
 #include "app/win/main_form_controls.h"
 #include "tests/app_win/message_box_watcher.h"
 #include "tests/app_win/run_key.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/message_pump.h"
 
 namespace {
@@ -29,11 +30,11 @@ constexpr wchar_t kMovedCommand[] = LR"(D:\Old Place\QuelanTikora.exe 1)";
 // Held shut while a test wants the first measurement still running.
 std::atomic<HANDLE> measurementGate{nullptr};
 
-bool MeasurementThatWaitsAtTheGate() {
+NetworkReading MeasurementThatWaitsAtTheGate() {
     if (HANDLE gate = measurementGate.load()) {
         WaitForSingleObject(gate, 10000);
     }
-    return false;
+    return AnswerAtOnce();
 }
 
 bool Ticked() {

@@ -2,6 +2,7 @@
 // on a stand-in form with a fake clock and a fake measurement (no network, no host clock).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 
@@ -26,6 +27,8 @@ struct FakeMeasurement {
     std::atomic<bool> SourceAnswers{true};
     std::atomic<HANDLE> Gate{nullptr};  // when set, each measurement waits for it
     std::atomic<int> Calls{0};
+    std::atomic<int> Running{0};      // measurements under way now
+    std::atomic<int> MostRunning{0};  // and the most there ever were at once
     std::atomic<double> OffsetAtStart{-1.0};
     std::atomic<bool> ButtonEnabledAtStart{true};
 };
@@ -48,20 +51,23 @@ bool FakeIsAutostartRegistered() {
     return fake.Registered.load();
 }
 
-bool FakeMeasureNetworkOffset() {
+NetworkReading FakeFetchNetworkTime() {
     fake.Calls.fetch_add(1);
+    const int running = fake.Running.fetch_add(1) + 1;
+    fake.MostRunning.store(std::max(fake.MostRunning.load(), running));
     fake.OffsetAtStart.store(NetworkOffset.load());
     fake.ButtonEnabledAtStart.store(IsWindowEnabled(ControlWindows.CorrectNowButton) != FALSE);
     if (HANDLE gate = fake.Gate.load()) {
         WaitForSingleObject(gate, 10000);
     }
+    fake.Running.fetch_sub(1);
     if (!fake.SourceAnswers.load()) {
-        return StoreNetworkMeasurement({});
+        return {};
     }
     // The middle of the header's second, 23:28:27.500 UTC, is the fake clock's time in UTC+1:
     // the offset is exactly 7 h.
     const SerialDate local = CurrentLocalTime();
-    return StoreNetworkMeasurement({SourceUtc(), local, local});
+    return {SourceUtc(), local, local};
 }
 
 std::string Timed(const char* date, int hour, int minute, int second) {
@@ -77,11 +83,12 @@ protected:
     ControllerTest() : clock_(MakeSystemTime(2026, 12, 7, 0, 28, 27, 500)) {}
 
     void SetUp() override {
-        previousSeam_ = InstallMeasurement({&FakeIsAutostartRegistered, &FakeMeasureNetworkOffset});
+        previousSeam_ = InstallMeasurement({&FakeIsAutostartRegistered, &FakeFetchNetworkTime});
         fake.Registered = false;
         fake.SourceAnswers = true;
         fake.Gate = nullptr;
         fake.Calls = 0;
+        fake.MostRunning = 0;
         NetworkTime = 0.0;
         NetworkOffset = 0.0;
     }
@@ -90,7 +97,13 @@ protected:
         if (HANDLE gate = fake.Gate.exchange(nullptr)) {
             SetEvent(gate);
         }
+        // A worker still trying is answered at once, and ends.
+        fake.SourceAnswers = true;
+        if (RunningMeasurementWorkers() > 0) {
+            RequestMeasurement(form_.Form());
+        }
         EXPECT_TRUE(WaitForWorkers());
+        EXPECT_EQ(fake.MostRunning.load(), fake.Calls.load() > 0 ? 1 : 0) << "one at a time";
         InstallMeasurement(previousSeam_);
         NetworkTime = 0.0;
         NetworkOffset = 0.0;
@@ -173,34 +186,48 @@ TEST_F(ControllerTest, WorkerTicksTheBoxWhenRegisteredAndEnablesTheButtonOnSucce
     const struct {
         const char* Name;
         bool Registered;
-        bool SourceAnswers;
         bool BoxBefore;
-        bool ButtonBefore;
         bool BoxAfter;
-        bool ButtonAfter;
     } cases[] = {
-        {"registered, answer", true, true, false, false, true, true},
-        {"registered, no answer", true, false, false, true, true, true},
-        {"not registered never unticks", false, true, true, false, true, true},
-        {"not registered stays unticked", false, true, false, false, false, true},
-        {"no answer keeps a disabled button", false, false, false, false, false, false},
+        {"registered", true, false, true},
+        {"not registered never unticks", false, true, true},
+        {"not registered stays unticked", false, false, false},
     };
     for (const auto& c : cases) {
         fake.Registered = c.Registered;
-        fake.SourceAnswers = c.SourceAnswers;
         SendMessageW(form_.CheckBox(), BM_SETCHECK, c.BoxBefore ? BST_CHECKED : BST_UNCHECKED, 0);
-        EnableWindow(form_.Button(), c.ButtonBefore);
-        NetworkTime = 46363.3;  // an earlier success
+        EnableWindow(form_.Button(), FALSE);
 
-        ASSERT_TRUE(StartMeasurementWorker()) << c.Name;
+        ASSERT_TRUE(RequestMeasurement(form_.Form())) << c.Name;
         ASSERT_TRUE(WaitForWorkers()) << c.Name;
 
         EXPECT_EQ(SendMessageW(form_.CheckBox(), BM_GETCHECK, 0, 0) == BST_CHECKED, c.BoxAfter)
             << c.Name;
-        EXPECT_EQ(IsWindowEnabled(form_.Button()) != FALSE, c.ButtonAfter) << c.Name;
-        // A failed measurement forgets the network time, so the read-out says fetching again.
-        EXPECT_EQ(NetworkTime.load() == 0.0, !c.SourceAnswers) << c.Name;
+        EXPECT_TRUE(IsWindowEnabled(form_.Button())) << c.Name;
     }
+}
+
+// While no source answers the worker goes on trying (every 5 s, or at once when asked again),
+// and the read-out says fetching; the first answer ends it.
+TEST_F(ControllerTest, AWorkerWithoutAnswerTriesAgainUntilOneComes) {
+    fake.SourceAnswers = false;
+    NetworkTime = 46363.3;  // an earlier success
+    EnableWindow(form_.Button(), FALSE);
+    ASSERT_TRUE(RequestMeasurement(form_.Form()));
+    ASSERT_TRUE(PumpUntil([] { return fake.Calls.load() == 1; }));
+    EXPECT_FALSE(PumpUntil([] { return RunningMeasurementWorkers() == 0; }, 300));
+    // A failed measurement forgets the network time, so the read-out says fetching again.
+    EXPECT_EQ(NetworkTime.load(), 0.0);
+    RefreshReadouts(form_.Form(), 1004);
+    EXPECT_EQ(WindowTextUtf8(form_.NetworkLabel()), "标准的网络时间：获取中");
+    EXPECT_FALSE(IsWindowEnabled(form_.Button()));
+
+    fake.SourceAnswers = true;
+    ASSERT_TRUE(RequestMeasurement(form_.Form()));  // the same worker, woken
+    ASSERT_TRUE(WaitForWorkers());
+    EXPECT_EQ(fake.Calls.load(), 2);
+    EXPECT_TRUE(IsWindowEnabled(form_.Button()));
+    EXPECT_NEAR(NetworkOffset.load(), 7 * kHourDays, 1e-9);
 }
 
 TEST_F(ControllerTest, CorrectNowSetsTheClockThenMeasuresAgainWithTheButtonOff) {
@@ -242,7 +269,7 @@ TEST_F(ControllerTest, CorrectNowWhoseMeasurementFailsFallsBackToFetching) {
     fake.SourceAnswers = false;
 
     OnCorrectNowClicked(-1, form_.Form(), form_.Button(), 1002);
-    ASSERT_TRUE(WaitForWorkers());
+    ASSERT_TRUE(PumpUntil([] { return NetworkTime.load() == 0.0; }));
 
     EXPECT_FALSE(IsWindowEnabled(form_.Button()));
     EXPECT_EQ(NetworkOffset.load(), 0.0);
@@ -250,7 +277,10 @@ TEST_F(ControllerTest, CorrectNowWhoseMeasurementFailsFallsBackToFetching) {
     EXPECT_EQ(WindowTextUtf8(form_.NetworkLabel()), "标准的网络时间：获取中");
 }
 
-TEST_F(ControllerTest, CorrectNowBeforeTheFirstMeasurementEndsRunsTwoWorkers) {
+// A click while the first measurement runs starts no second one at once. The one under way
+// measured the clock from before the correction: it is thrown away, and the same worker
+// measures the corrected clock.
+TEST_F(ControllerTest, CorrectNowDuringAMeasurementMeasuresTheCorrectedClockAfterIt) {
     fake.Gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     OnFormCreated(form_.Form(), 0);
     ASSERT_TRUE(PumpUntil([] { return fake.Calls.load() == 1; }));
@@ -262,13 +292,14 @@ TEST_F(ControllerTest, CorrectNowBeforeTheFirstMeasurementEndsRunsTwoWorkers) {
     EXPECT_EQ(writes[1].wHour, 0);
     EXPECT_EQ(writes[1].wMinute, 28);
     EXPECT_EQ(writes[1].wSecond, 27);
-    EXPECT_EQ(RunningMeasurementWorkers(), 2);
+    EXPECT_EQ(RunningMeasurementWorkers(), 1);
     EXPECT_FALSE(IsWindowEnabled(form_.Button()));
 
     SetEvent(fake.Gate.load());
     ASSERT_TRUE(WaitForWorkers());
     CloseHandle(fake.Gate.exchange(nullptr));
     EXPECT_EQ(fake.Calls.load(), 2);
+    EXPECT_EQ(fake.OffsetAtStart.load(), 0.0);  // the second began after the reset
     EXPECT_TRUE(IsWindowEnabled(form_.Button()));
     EXPECT_NEAR(NetworkOffset.load(), 7 * kHourDays, 1e-9);
 }

@@ -1,6 +1,6 @@
 // The real main form for the tests that look at it: hidden, its read-out timer stopped so that
-// nothing repaints behind the test's back, the measurement answering nothing; destroyed at
-// scope end.
+// nothing repaints behind the test's back, its first measurement answered and over (the tests
+// set the offset they want); destroyed at scope end.
 #pragma once
 
 #include <windows.h>

@@ -4,7 +4,9 @@
 #include <string>
 
 #include "core/win/wide_text.h"
+#include "app/win/main_form_controller.h"
 #include "app/win/main_form_controls.h"
+#include "app/win/measurement_worker.h"
 
 namespace {
 
@@ -36,13 +38,21 @@ HWND Control(HWND form, const wchar_t* className, const wchar_t* text, DWORD sty
     return control;
 }
 
+// The stand-in form hands the workers' message on as the main form's handler table does.
+LRESULT CALLBACK TestFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kMeasurementStoredMessage) {
+        return OnMeasurementStored(form, wParam, lParam);
+    }
+    return DefWindowProcW(form, message, wParam, lParam);
+}
+
 void RegisterTestFormClass() {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     if (GetClassInfoExW(GetModuleHandleW(nullptr), kTestFormClass, &windowClass)) {
         return;
     }
-    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.lpfnWndProc = TestFormProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kTestFormClass;

@@ -8,7 +8,9 @@
 #
 # SCENARIO:
 #   no_display           no X display: the form cannot be made; exit status 0, no hang
-#   offline              nothing listens: "获取中", the computer read-out ticks, button enabled
+#   offline              nothing listens: "获取中", the computer read-out ticks, button enabled;
+#                        when a source comes up, the network time appears within the next try
+#                        (every 5 s)
 #   offset_and_click     network read-out = computer + 7 h; after a click the two are equal
 #                        until the slow follow-up measurement brings the offset back; with the
 #                        server stopped, a second click leaves "获取中" and the button off
@@ -27,6 +29,7 @@ readonly kZoneOffsetS=3600       # the zone bound over /etc/localtime: UTC+1
 readonly kReadoutToleranceS=2    # whole-second readings on both sides
 readonly kHostClockToleranceS=3
 readonly kFollowUpDelayS=6       # how long the server keeps later measurements waiting
+readonly kRetryDelayS=5          # how often the form tries again while no source answers
 readonly kFormWaitMs=30000
 # Wine alone needs about 2 s to destroy the form (it waits for a window manager that Xvfb does
 # not have); a process that waited for its worker would take 10 s and more.
@@ -224,6 +227,16 @@ scenario_offline() {
         fail "the computer read-out did not advance with the clock ($first_s then $later_s)"
     fi
     [ "$network" = "$kFetching" ] || fail "network read-out '$network' while offline"
+
+    # The form keeps measuring: a source that comes up is heard from at the next try.
+    local started
+    started=$(now_ms)
+    start_server || return 0
+    if wait_for_network $(((kRetryDelayS + 2) * 10)) network_is_ahead; then
+        echo "network time shown $(($(now_ms) - started)) ms after the source came up"
+    else
+        fail "no network time $((kRetryDelayS + 2)) s after the source came up ('$network')"
+    fi
     close_program
 }
 

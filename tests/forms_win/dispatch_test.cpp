@@ -84,6 +84,18 @@ TEST_F(FormDispatch, OnlyTheFormsTimerReachesItsHandler) {
     EXPECT_EQ(Recorded.Calls[0].Value, 1004);
 }
 
+TEST_F(FormDispatch, TheProgramsOwnMessagesReachTheirRoute) {
+    for (const UINT message : {kSampleMessage + 1, kSampleMessage - 1, kSampleMessage}) {
+        SendMessageW(form(), message, 42, 43);
+    }
+    ASSERT_EQ(Recorded.Calls.size(), 1u);
+    EXPECT_EQ(Recorded.Calls[0].Name, "Message");
+    EXPECT_EQ(Recorded.Calls[0].Value, 42);
+    EXPECT_EQ(Recorded.Calls[0].ControlId, 43);
+    Recorded.Result = 9;
+    EXPECT_EQ(SendMessageW(form(), kSampleMessage, 0, 0), 9);
+}
+
 TEST_F(FormDispatch, ColourRequestsOfCustomColouredControls) {
     const HDC dc = CreateCompatibleDC(nullptr);
     for (const UINT request :

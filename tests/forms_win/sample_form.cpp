@@ -53,6 +53,10 @@ int Created(HWND form, LPARAM creationValue) {
     return Recorded.Result;
 }
 
+UINT EverySecond() {
+    return 1000;
+}
+
 int Timer(HWND form, UINT_PTR timerId) {
     Recorded.Calls.push_back({"Timer", form, 0, nullptr, 0, static_cast<INT_PTR>(timerId)});
     return Recorded.Result;
@@ -78,6 +82,14 @@ int Paint(int, HWND, HWND control) {
     return -1;
 }
 
+int MessageArrived(HWND form, WPARAM wParam, LPARAM lParam) {
+    Recorded.Calls.push_back(
+        {"Message", form, 0, nullptr, static_cast<int>(lParam), static_cast<INT_PTR>(wParam)});
+    return Recorded.Result;
+}
+
+constexpr std::array<MessageRoute, 1> kSampleMessages = {{{kSampleMessage, MessageArrived}}};
+
 constexpr std::array<CommandRoute, 2> kSampleCommands = {{
     {kSampleCheckBoxId, CheckBoxClicked},
     {kSampleButtonId, ButtonClicked},
@@ -89,7 +101,7 @@ RecordingHandlers Recorded;
 
 const FormDefinition kSampleForm = {
     kSampleDescription,
-    {Created, {kSampleTimerId, 1000, Timer}, kSampleCommands, Paint},
+    {Created, {kSampleTimerId, EverySecond, Timer}, kSampleCommands, Paint, kSampleMessages},
 };
 
 std::vector<HandlerCall> CallsNamed(const std::string& name) {

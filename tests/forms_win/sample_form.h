@@ -19,16 +19,18 @@ inline constexpr int kSampleLabelId = 1005;
 inline constexpr int kSampleSecondLabelId = 1006;
 // The same number as the check box: timer and command identifiers never meet.
 inline constexpr UINT_PTR kSampleTimerId = 1004;
+// A message of the program's own, as a worker thread sends it.
+inline constexpr UINT kSampleMessage = WM_APP + 7;
 inline constexpr wchar_t kSampleClassName[] = L"FormsTestSampleForm";
 inline constexpr wchar_t kSampleTitle[] = L"Sample 示例";
 
 struct HandlerCall {
-    std::string Name;  // "Created", "Timer", "CheckBoxClicked" or "ButtonClicked"
+    std::string Name;  // "Created", "Timer", "CheckBoxClicked", "ButtonClicked" or "Message"
     HWND Form = nullptr;
     int ControlIndex = 0;
     HWND Control = nullptr;
-    int ControlId = 0;
-    INT_PTR Value = 0;  // Created's creation value or Timer's timer id
+    int ControlId = 0;  // or Message's lParam
+    INT_PTR Value = 0;  // Created's creation value, Timer's timer id or Message's wParam
 };
 
 struct RecordingHandlers {

@@ -84,3 +84,8 @@ void ExpectSameTime(const SYSTEMTIME& actual, const SYSTEMTIME& expected) {
     EXPECT_EQ(actual.wSecond, expected.wSecond);
     EXPECT_EQ(actual.wMilliseconds, expected.wMilliseconds);
 }
+
+NetworkReading AnswerAtOnce() {
+    const SerialDate local = CurrentLocalTime();
+    return {local, local, local};
+}

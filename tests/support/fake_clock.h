@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "core/network_estimate.h"
 #include "core/win/local_clock.h"
 
 struct FakeClockState {
@@ -35,3 +36,7 @@ SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour, int minute, in
 SerialDate SerialFromSystemTime(const SYSTEMTIME& time);
 // Every field, milliseconds included, as a gtest expectation.
 void ExpectSameTime(const SYSTEMTIME& actual, const SYSTEMTIME& expected);
+
+// A source that answers at once with a header of the local clock's own time: enough for a
+// measurement to succeed, for tests that do not look at its offset.
+NetworkReading AnswerAtOnce();
