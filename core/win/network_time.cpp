@@ -120,10 +120,6 @@ TimedDateHeader HttpGetTimedDateHeaderAt(std::string_view url, uint16_t port) {
     return header;
 }
 
-std::string HttpGetDateHeader(std::string_view url) {
-    return HttpGetTimedDateHeaderAt(url, kTimeSourcePort).Value;
-}
-
 NetworkReading FetchNetworkTimeFrom(std::span<const std::string_view> sources, uint16_t port) {
     const long buildDay = ProgramBuildDay();
     for (const std::string_view source : sources) {

@@ -37,8 +37,6 @@ struct TimedDateHeader {
 // comma, empty on any failure. When the answer holds a "Date:" header line, the URL and CR LF
 // go to standard output as a trace line.
 TimedDateHeader HttpGetTimedDateHeaderAt(std::string_view url, uint16_t port);
-// The value alone, from a source on port 80.
-std::string HttpGetDateHeader(std::string_view url);
 
 // IPv4 address in network byte order, from a dotted quad or a name lookup; 0 if unresolved.
 // Winsock must have been started.

@@ -36,10 +36,6 @@ bool StoreNetworkMeasurement(const NetworkReading& reading) {
     return true;
 }
 
-bool MeasureNetworkOffset() {
-    return StoreNetworkMeasurement(FetchNetworkTime());
-}
-
 void CorrectLocalClock() {
     // One reading of the clock gives every field: a date and a time of day read apart could
     // straddle midnight and set the clock a whole day wrong.

@@ -6,8 +6,6 @@
 // Pause between two rounds over the time sources in the silent start-up mode.
 constexpr unsigned kSourceRetryDelayMs = 5000;
 
-// Fetches the network time, stores NetworkTime and NetworkOffset; true when a source answered.
-bool MeasureNetworkOffset();
 // What a measurement does with a fetch's reading: when it holds a header time and both local
 // stamps, NetworkTime becomes the estimated network time (UTC+8) at the middle of the exchange
 // and NetworkOffset that minus the local clock at the same moment, and the result is true.
