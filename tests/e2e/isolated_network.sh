@@ -111,6 +111,30 @@ use_overlay_prefix() {
     export WINEDEBUG=err+sync,-all
 }
 
+# Notes a failure for the scenario's verdict, in $work/failures, and says it.
+fail() {
+    echo "FAIL: $*"
+    echo "$*" >>"$work/failures"
+}
+
+# A private Xvfb; it picks a free display number itself (-displayfd), so tests running side by
+# side never share one. Sets DISPLAY and xvfb_pid.
+start_display() {
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        if [ -s "$work/display" ]; then
+            DISPLAY=":$(head -n 1 "$work/display")"
+            export DISPLAY
+            return 0
+        fi
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    fail "no X display could be started"
+    return 1
+}
+
 # Stops the overlay prefix's wineserver and removes the directory it leaves behind, named after
 # the overlay's device and inode. Meant for EXIT traps: it never fails.
 stop_wineserver() {

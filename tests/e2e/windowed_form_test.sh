@@ -48,11 +48,6 @@ source "$here/isolated_network.sh"
 
 # ---------------------------------------------------------------- inside the namespaces
 
-fail() {
-    echo "FAIL: $*"
-    echo "$*" >>"$work/failures"
-}
-
 # Reads the form's state into the globals title, network, computer, button, checkbox, rect.
 read_state() {
     local line
@@ -132,24 +127,6 @@ stop_server() {
     kill "$server_pid" 2>/dev/null || true
     wait "$server_pid" 2>/dev/null || true
     server_pid=""
-}
-
-# A private Xvfb; it picks a free display number itself (-displayfd), so tests running side
-# by side never share one.
-start_display() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do
-        if [ -s "$work/display" ]; then
-            DISPLAY=":$(head -n 1 "$work/display")"
-            export DISPLAY
-            return 0
-        fi
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    fail "no X display could be started"
-    return 1
 }
 
 # Starts the program without arguments (the windowed mode) and waits for its form.
