@@ -35,5 +35,6 @@ bool RestartMeasurementAfterCorrection(HWND form);
 // request, so that what it stored is still the offset in force.
 bool IsNewestMeasurement(WPARAM request);
 
-// Workers started and not yet ended (0 or 1), so that tests can wait for them.
+// Workers started and not yet ended, so that tests can wait for them. Only one of them ever
+// measures: one that has stored its measurement may still be sending word of it.
 int RunningMeasurementWorkers();

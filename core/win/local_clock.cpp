@@ -1,6 +1,7 @@
 // Reading, formatting and setting the local clock, through a seam that tests can replace.
 #include "core/win/local_clock.h"
 
+#include "core/win/system_library.h"
 #include "core/win/wide_text.h"
 
 namespace {
@@ -15,14 +16,9 @@ using SystemTimeReader = void(WINAPI*)(FILETIME*);
 // GetSystemTimeAsFileTime only to the last timer tick, up to 15.6 ms old. Looked up at run
 // time so that the program still starts on Windows 7.
 SystemTimeReader FindSystemTimeReader() {
-    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    const FARPROC precise =
-        kernel != nullptr ? GetProcAddress(kernel, "GetSystemTimePreciseAsFileTime") : nullptr;
-    if (precise == nullptr) {
-        return &GetSystemTimeAsFileTime;
-    }
-    // Through void (*)(), which converts to and from any function pointer without a warning.
-    return reinterpret_cast<SystemTimeReader>(reinterpret_cast<void (*)()>(precise));
+    const auto precise = SystemLibraryEntry<SystemTimeReader>(GetModuleHandleW(L"kernel32.dll"),
+                                                              "GetSystemTimePreciseAsFileTime");
+    return precise != nullptr ? precise : &GetSystemTimeAsFileTime;
 }
 
 // Found once, before main, and only read afterwards, by any thread.
@@ -71,20 +67,24 @@ ClockSeam InstallClock(const ClockSeam& clock) {
     return previous;
 }
 
+SerialDate SerialFromSystemTime(const SYSTEMTIME& time) {
+    DateTimeFields fields;
+    fields.Year = time.wYear;
+    fields.Month = time.wMonth;
+    fields.Day = time.wDay;
+    fields.Hour = time.wHour;
+    fields.Minute = time.wMinute;
+    fields.Second = time.wSecond;
+    fields.Millisecond = time.wMilliseconds;
+    return SerialFromFields(fields);
+}
+
 SerialDate CurrentLocalTime() {
     SYSTEMTIME local{};
     if (!activeClock.ReadLocalTime(&local)) {
         return 0.0;
     }
-    DateTimeFields fields;
-    fields.Year = local.wYear;
-    fields.Month = local.wMonth;
-    fields.Day = local.wDay;
-    fields.Hour = local.wHour;
-    fields.Minute = local.wMinute;
-    fields.Second = local.wSecond;
-    fields.Millisecond = local.wMilliseconds;
-    return SerialFromFields(fields);
+    return SerialFromSystemTime(local);
 }
 
 bool SetLocalClock(const DateTimeFields& fields) {

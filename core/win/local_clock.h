@@ -22,6 +22,9 @@ ClockSeam RealClock();
 // Installs a clock (tests only) and returns the one it replaces.
 ClockSeam InstallClock(const ClockSeam& clock);
 
+// The same time as a SerialDate, milliseconds included.
+SerialDate SerialFromSystemTime(const SYSTEMTIME& time);
+
 // The local wall-clock time as a SerialDate with milliseconds; 0 if the clock cannot be read.
 // Every local time the program reads or shows comes from here.
 SerialDate CurrentLocalTime();

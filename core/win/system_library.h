@@ -21,8 +21,9 @@ std::wstring SystemLibraryPath(std::wstring_view fileName);
 // does not load.
 HMODULE LoadSystemLibrary(std::wstring_view fileName);
 
-// An entry point of a library loaded by LoadSystemLibrary, as a typed function pointer; null
-// when the library or the entry point is missing.
+// An entry point of a system library (one LoadSystemLibrary loaded, or kernel32 or user32,
+// which every process has), as a typed function pointer: for functions that newer Windows
+// versions have and older ones lack. Null when the library or the entry point is missing.
 template <typename Function>
 Function SystemLibraryEntry(HMODULE library, const char* name) {
     if (library == nullptr) {

@@ -1,6 +1,7 @@
 // The form's window procedure: creation and teardown, handler routing, colours, timer.
 #include <windows.h>
 
+#include "core/win/system_library.h"
 #include "forms/win/control_record.h"
 #include "forms/win/form_runtime.h"
 #include "forms/win/form_window.h"
@@ -15,9 +16,8 @@ using SetCoalescableTimerFunction = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIME
 // Windows 8 and later may hold a timer back to fire it together with others; a tick the program
 // placed on purpose must not move. Looked up, not imported, so that Windows 7 still starts.
 void ArmTimer(HWND form, const TimerRoute& timer) {
-    static const auto coalescable =
-        reinterpret_cast<SetCoalescableTimerFunction>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetCoalescableTimer")));
+    static const auto coalescable = SystemLibraryEntry<SetCoalescableTimerFunction>(
+        GetModuleHandleW(L"user32.dll"), "SetCoalescableTimer");
     const UINT delayMs = timer.NextDelayMs();
     if (coalescable == nullptr ||
         coalescable(form, timer.TimerId, delayMs, nullptr, TIMERV_NO_COALESCING) == 0) {

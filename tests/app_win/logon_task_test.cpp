@@ -52,18 +52,6 @@ TEST_F(LogonTaskTest, RegistersUnderTheNameAndDeletesOnce) {
     EXPECT_TRUE(DeleteLogonTask());  // nothing left to delete counts as deleted
 }
 
-// A valid definition refused (see BlockedLogonTask), then accepted once the way is clear.
-TEST_F(LogonTaskTest, AFolderOfTheSameNameRefusesTheRegistration) {
-    const std::string path = R"(C:\Tools\clock.exe)";
-    {
-        const BlockedLogonTask blocked;
-        ASSERT_TRUE(blocked.Blocked());
-        EXPECT_FALSE(RegisterLogonTask(path));
-        EXPECT_FALSE(LogonTaskExists());
-    }
-    EXPECT_TRUE(RegisterLogonTask(path));
-}
-
 // A thread that runs COM in the multithreaded apartment can call, and its COM stays initialised.
 TEST_F(LogonTaskTest, CallersInTheOtherApartmentKeepTheirCom) {
     std::thread([] {

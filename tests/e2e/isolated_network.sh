@@ -73,6 +73,20 @@ rerun_inside_namespaces() {
     unshare --net --mount bash "$0" --inside "$@"
 }
 
+# Runs the scenario in new namespaces (rerun_inside_namespaces with the arguments given, the
+# last being $work) and shows what it said. Returns whether it passed, its fail calls having
+# left $work/failures empty; ends the script when the namespaces could not be set up.
+run_scenario() {
+    local status=0
+    rerun_inside_namespaces "$@" >"$work/inside.log" 2>&1 || status=$?
+    cat "$work/inside.log"
+    if [ "$status" != 0 ] || [ ! -e "$work/failures" ]; then
+        echo "namespace setup failed (status $status)"
+        exit 1
+    fi
+    [ ! -s "$work/failures" ]
+}
+
 # In the script run again by rerun_inside_namespaces: calls the script's inside() with the
 # arguments that follow --inside and exits. Elsewhere it does nothing.
 run_inside_when_rerun() {

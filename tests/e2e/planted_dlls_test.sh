@@ -151,14 +151,7 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/tikora-planted.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 write_hosts_file "$work/hosts"
 
-status=0
-rerun_inside_namespaces "$mode" "$2" "$3" "$4" "$5" "$work" >"$work/inside.log" 2>&1 || status=$?
-cat "$work/inside.log"
-if [ "$status" != 0 ] || [ ! -e "$work/failures" ]; then
-    echo "namespace setup failed (status $status)"
-    exit 1
-fi
-if [ -s "$work/failures" ]; then
+if ! run_scenario "$mode" "$2" "$3" "$4" "$5" "$work"; then
     echo "--- program's standard error (without the load trace):"
     grep -v 'trace:loaddll' "$work/stderr" 2>/dev/null || true
     exit 1

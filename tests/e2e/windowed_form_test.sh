@@ -433,15 +433,7 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/tikora-windowed.XXXXXX")"
 
 write_hosts_file "$work/hosts"
 
-status=0
-rerun_inside_namespaces "$scenario" "$program" "$probe" "$bare" "$work" \
-    >"$work/inside.log" 2>&1 || status=$?
-cat "$work/inside.log"
-if [ "$status" != 0 ] || [ ! -e "$work/failures" ]; then
-    echo "namespace setup failed (status $status)"
-    exit 1
-fi
-if [ -s "$work/failures" ]; then
+if ! run_scenario "$scenario" "$program" "$probe" "$bare" "$work"; then
     echo "--- program's standard error:"
     cat "$work/stderr" 2>/dev/null || true
     echo "--- requests served:"

@@ -70,11 +70,6 @@ SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour, int minute, in
     return time;
 }
 
-SerialDate SerialFromSystemTime(const SYSTEMTIME& time) {
-    return SerialFromFields({time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,
-                             time.wSecond, time.wMilliseconds});
-}
-
 void ExpectSameTime(const SYSTEMTIME& actual, const SYSTEMTIME& expected) {
     EXPECT_EQ(actual.wYear, expected.wYear);
     EXPECT_EQ(actual.wMonth, expected.wMonth);

@@ -32,8 +32,6 @@ private:
 
 SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour, int minute, int second,
                           int milliseconds);
-// The same local time as a SerialDate, milliseconds included.
-SerialDate SerialFromSystemTime(const SYSTEMTIME& time);
 // Every field, milliseconds included, as a gtest expectation.
 void ExpectSameTime(const SYSTEMTIME& actual, const SYSTEMTIME& expected);
 
