@@ -13,7 +13,7 @@ ctest --test-dir "$root/build/native" --output-on-failure -j "$(nproc)" || statu
 source "$root/scripts/wine-env.sh"
 windows_tree="$root/build/windows"
 if [ "$TIKORA_WINE_BITS" = 64 ]; then
-    # The 64-bit tree checks the shipped 32-bit program file too (program_file_check_shipped).
+    # The 64-bit tree checks the shipped 32-bit program file (program_file_check).
     echo "== Windows tests under Wine: this machine cannot execute 32-bit code, so they run the"
     echo "   64-bit build of the same sources under wine64"
     windows_tree="$root/build/windows64"
