@@ -1,6 +1,7 @@
 // From one exchange with a time source to the network time and its offset from the local clock.
 #include "core/network_estimate.h"
 
+#include <cmath>
 #include <string_view>
 
 #include "core/date_header.h"
@@ -14,17 +15,28 @@ constexpr int kFirstYearTooLate = 10000;
 }  // namespace
 
 NetworkEstimate EstimateNetworkTime(const NetworkReading& reading) {
-    const SerialDate networkTime =
-        AddHours(kNetworkZoneOffsetHours, reading.HeaderUtc + kHeaderMidSecondDays);
-    const SerialDate localAtMiddle = (reading.LocalBeforeSend + reading.LocalAfterRead) / 2.0;
-    return {networkTime, networkTime - localAtMiddle};
+    const SerialDate sourceAtMiddle = reading.HeaderUtc + kHeaderMidSecondDays;
+    const SerialDate utcAtMiddle = (reading.UtcBeforeSend + reading.UtcAfterRead) / 2.0;
+    const double offset = sourceAtMiddle - utcAtMiddle;
+    return {NetworkTimeAt(utcAtMiddle, offset), offset};
+}
+
+SerialDate NetworkTimeAt(SerialDate utc, double offsetDays) {
+    return utc + offsetDays + kNetworkZoneOffsetHours / kHoursPerDay;
 }
 
 bool IsBelievableSourceTime(SerialDate headerUtc, long buildDay) {
     const double earliest = static_cast<double>(buildDay) - kLocalDateLeadDays;
-    const double latest = static_cast<double>(DaySerial(kFirstYearTooLate, 1, 1)) -
-                          kNetworkZoneOffsetHours / kHoursPerDay;
-    return headerUtc >= earliest && headerUtc < latest;
+    if (!(headerUtc >= earliest)) {
+        return false;  // NaN too
+    }
+    // In whole seconds, where nothing rounds: the network time of the header's second, its
+    // middle included, must still fall before the year 10000.
+    const double headerSecond = std::round(headerUtc * kSecondsPerDay);
+    const double firstTooLate =
+        static_cast<double>(DaySerial(kFirstYearTooLate, 1, 1)) * kSecondsPerDay -
+        kNetworkZoneOffsetHours * 3600.0;
+    return headerSecond < firstTooLate;
 }
 
 long DayOfCompilerDate(const char* compilerDate) {

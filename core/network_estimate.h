@@ -1,6 +1,8 @@
 // From one exchange with a time source to the network time and its offset from the local clock.
 #pragma once
 
+#include <cstdint>
+
 #include "core/serial_date.h"
 
 // Network time is UTC+8, whatever zone the computer is set to.
@@ -14,23 +16,29 @@ constexpr double kHeaderMidSecondDays = 0.5 / kSecondsPerDay;
 // the day the program was built had begun anywhere.
 constexpr double kLocalDateLeadDays = 14.0 / kHoursPerDay;
 
-// What one exchange with a time source gave.
+// What one exchange with a time source gave. The stamps are the computer's clock in UTC.
 struct NetworkReading {
-    SerialDate HeaderUtc = 0.0;        // the Date header, UTC, whole seconds; 0: no answer
-    SerialDate LocalBeforeSend = 0.0;  // the local clock just before the request went out
-    SerialDate LocalAfterRead = 0.0;   // the local clock just after the answer was read
+    SerialDate HeaderUtc = 0.0;      // the Date header, UTC, whole seconds; 0: no answer
+    SerialDate UtcBeforeSend = 0.0;  // just before the request went out
+    SerialDate UtcAfterRead = 0.0;   // just after the answer was read
+    double ConnectDays = 0.0;        // how long the connection took to be made
+    uint32_t SourceAddress = 0;      // the IPv4 address that answered, network byte order
+    int SourceIndex = -1;            // its place in the list of sources asked
 };
 
 struct NetworkEstimate {
     SerialDate NetworkTime = 0.0;  // the network time (UTC+8) at the middle of the exchange
-    double OffsetDays = 0.0;       // NetworkTime minus the local clock at that same moment
+    double OffsetDays = 0.0;       // the source's UTC minus the computer's UTC at that moment
 };
 
 // The source's time at the middle of the exchange is the header's time + 0.5 s; the network
-// time is that + 8 h, and the offset is measured against the local clock halfway between the
-// two stamps. Neither the one-second resolution of the header nor the round trip can be
-// measured away: the estimate is right within 0.5 s plus half the round trip.
+// time is that + 8 h. The offset is kept against UTC on both sides, so that a change of the
+// computer's zone or daylight saving does not touch it. One answer cannot measure away the
+// header's one-second resolution: it is right within 0.5 s plus half the round trip.
 NetworkEstimate EstimateNetworkTime(const NetworkReading& reading);
+
+// The network time (UTC+8) when the computer's clock reads utc and the offset is offsetDays.
+SerialDate NetworkTimeAt(SerialDate utc, double offsetDays);
 
 // Whether a source's parsed header time can be the true time: not before the day this
 // program was built (less kLocalDateLeadDays, since that day is a local date) and with a

@@ -14,5 +14,6 @@ static_assert(std::atomic<double>::is_always_lock_free,
 // 0 until a measurement succeeded and after one failed; otherwise the network time (UTC+8) at
 // the middle of the measured exchange. Readers only ask whether it is 0.
 extern std::atomic<SerialDate> NetworkTime;
-// Network time minus the local clock, in days; 0 at start and after a correction by the button.
+// The source's UTC minus the computer's UTC, in days: the network time is the computer's UTC
+// plus this plus 8 hours (NetworkTimeAt). 0 at start and after a correction by the button.
 extern std::atomic<double> NetworkOffset;

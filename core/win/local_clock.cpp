@@ -24,23 +24,23 @@ SystemTimeReader FindSystemTimeReader() {
 // Found once, before main, and only read afterwards, by any thread.
 const SystemTimeReader readSystemTime = FindSystemTimeReader();
 
-// UTC to local time with the zone's rules for that moment, daylight saving included. Unlike
-// the C runtime, this follows the zone Windows is set to now, not one cached at start.
-BOOL ReadRealLocalTime(SYSTEMTIME* out) {
+BOOL ReadRealUtcTime(SYSTEMTIME* out) {
     FILETIME utc{};
     readSystemTime(&utc);
-    SYSTEMTIME utcFields{};
-    return FileTimeToSystemTime(&utc, &utcFields) &&
-                   SystemTimeToTzSpecificLocalTime(nullptr, &utcFields, out)
-               ? TRUE
-               : FALSE;
+    return FileTimeToSystemTime(&utc, out);
+}
+
+// With the zone's rules for that moment, daylight saving included. Unlike the C runtime, this
+// follows the zone Windows is set to now, not one cached at start.
+BOOL RealUtcToLocalTime(const SYSTEMTIME* utc, SYSTEMTIME* local) {
+    return SystemTimeToTzSpecificLocalTime(nullptr, utc, local);
 }
 
 BOOL WriteRealLocalTime(const SYSTEMTIME* time) {
     return SetLocalTime(time);
 }
 
-constexpr ClockSeam kRealClock = {ReadRealLocalTime, WriteRealLocalTime};
+constexpr ClockSeam kRealClock = {ReadRealUtcTime, RealUtcToLocalTime, WriteRealLocalTime};
 
 // Replaced only by tests, before any thread of theirs reads the clock.
 ClockSeam activeClock = kRealClock;
@@ -79,9 +79,18 @@ SerialDate SerialFromSystemTime(const SYSTEMTIME& time) {
     return SerialFromFields(fields);
 }
 
+SerialDate CurrentUtcTime() {
+    SYSTEMTIME utc{};
+    if (!activeClock.ReadUtcTime(&utc)) {
+        return 0.0;
+    }
+    return SerialFromSystemTime(utc);
+}
+
 SerialDate CurrentLocalTime() {
+    SYSTEMTIME utc{};
     SYSTEMTIME local{};
-    if (!activeClock.ReadLocalTime(&local)) {
+    if (!activeClock.ReadUtcTime(&utc) || !activeClock.UtcToLocalTime(&utc, &local)) {
         return 0.0;
     }
     return SerialFromSystemTime(local);
@@ -104,6 +113,15 @@ bool SetLocalClock(const DateTimeFields& fields) {
     const bool first = activeClock.WriteLocalTime(&time) != FALSE;
     const bool second = activeClock.WriteLocalTime(&time) != FALSE;
     return first && second;
+}
+
+double CurrentZoneBiasDays() {
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    if (!activeClock.ReadUtcTime(&utc) || !activeClock.UtcToLocalTime(&utc, &local)) {
+        return 0.0;
+    }
+    return SerialFromSystemTime(local) - SerialFromSystemTime(utc);
 }
 
 DateSeparators UserDateSeparators() {

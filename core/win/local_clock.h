@@ -8,12 +8,14 @@
 
 #include "core/serial_date.h"
 
-// The two clock operations the program uses, one read and one write of local wall-clock time
-// with milliseconds. The real ones read the most precise system clock there is and convert it
-// with Windows' own zone rules, and set it with SetLocalTime; tests install a fake so that they
-// never move the host's clock.
+// The clock operations the program uses, with milliseconds: a read of the computer's clock in
+// UTC, its conversion to local wall-clock time with the zone in force at that moment, and a write
+// of local wall-clock time. The real ones read the most precise system clock there is, convert
+// with Windows' own zone rules and set the clock with SetLocalTime; tests install a fake so that
+// they never move the host's clock (and can move its zone).
 struct ClockSeam {
-    BOOL (*ReadLocalTime)(SYSTEMTIME* out);
+    BOOL (*ReadUtcTime)(SYSTEMTIME* out);
+    BOOL (*UtcToLocalTime)(const SYSTEMTIME* utc, SYSTEMTIME* local);
     BOOL (*WriteLocalTime)(const SYSTEMTIME* time);
 };
 
@@ -25,9 +27,18 @@ ClockSeam InstallClock(const ClockSeam& clock);
 // The same time as a SerialDate, milliseconds included.
 SerialDate SerialFromSystemTime(const SYSTEMTIME& time);
 
-// The local wall-clock time as a SerialDate with milliseconds; 0 if the clock cannot be read.
-// Every local time the program reads or shows comes from here.
+// The computer's clock in UTC as a SerialDate with milliseconds; 0 if it cannot be read. Offsets
+// to a time source are kept against this, so that a change of zone or daylight saving leaves
+// them true.
+SerialDate CurrentUtcTime();
+
+// The local wall-clock time as a SerialDate with milliseconds, in the zone in force now; 0 if
+// the clock cannot be read. Every local time the program shows comes from here.
 SerialDate CurrentLocalTime();
+
+// Local wall-clock time minus UTC in the zone in force now (daylight saving included), in days,
+// from one reading of the clock; 0 if the clock cannot be read.
+double CurrentZoneBiasDays();
 
 // Sets the local clock to every field given, milliseconds included, from this one value:
 // SetLocalTime converts with the daylight-saving state of the moment it is called, not of the

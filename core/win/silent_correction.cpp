@@ -24,9 +24,8 @@ UniqueKernelHandle heldTurn;
 }  // namespace
 
 bool StoreNetworkMeasurement(const NetworkReading& reading) {
-    // A missing local stamp would turn the whole network time into an offset.
-    if (!(reading.HeaderUtc > 0.0 && reading.LocalBeforeSend > 0.0 &&
-          reading.LocalAfterRead > 0.0)) {
+    // A missing stamp would turn the whole network time into an offset.
+    if (!(reading.HeaderUtc > 0.0 && reading.UtcBeforeSend > 0.0 && reading.UtcAfterRead > 0.0)) {
         NetworkTime.store(0.0, std::memory_order_relaxed);
         return false;
     }
@@ -36,14 +35,24 @@ bool StoreNetworkMeasurement(const NetworkReading& reading) {
     return true;
 }
 
-void CorrectLocalClock() {
+void StoreRefinedMeasurement(const NetworkReading& first, const OffsetBounds& bounds) {
+    const SerialDate utcAtMiddle = (first.UtcBeforeSend + first.UtcAfterRead) / 2.0;
+    NetworkTime.store(NetworkTimeAt(utcAtMiddle, bounds.CentreDays()), std::memory_order_relaxed);
+    NetworkOffset.store(bounds.CentreDays(), std::memory_order_relaxed);
+}
+
+void CorrectLocalClockBy(double offsetDays) {
     // One reading of the clock gives every field: a date and a time of day read apart could
     // straddle midnight and set the clock a whole day wrong.
-    const SerialDate now = CurrentLocalTime();
+    const SerialDate now = CurrentUtcTime();
     if (now == 0.0) {
         return;  // the clock could not be read: there is nothing to add the offset to
     }
-    SetLocalClock(SplitSerialDate(now + NetworkOffset.load(std::memory_order_relaxed)));
+    SetLocalClock(SplitSerialDate(NetworkTimeAt(now, offsetDays)));
+}
+
+void CorrectLocalClock() {
+    CorrectLocalClockBy(NetworkOffset.load(std::memory_order_relaxed));
 }
 
 bool SilentModeRequested() {
@@ -80,7 +89,8 @@ bool SilentCorrection() {
         Sleep(kSourceRetryDelayMs);
         reading = FetchNetworkTime();
     }
-    StoreNetworkMeasurement(reading);
+    // Corrected once, with the narrowed offset: a logon correction takes a few seconds longer.
+    StoreRefinedMeasurement(reading, RefineNetworkReading(reading, nullptr, nullptr).Bounds);
     CorrectLocalClock();
     return true;
 }

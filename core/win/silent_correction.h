@@ -2,17 +2,24 @@
 #pragma once
 
 #include "core/network_estimate.h"
+#include "core/offset_refinement.h"
 
 // Pause between two rounds over the time sources in the silent start-up mode.
 constexpr unsigned kSourceRetryDelayMs = 5000;
 
-// What a measurement does with a fetch's reading: when it holds a header time and both local
-// stamps, NetworkTime becomes the estimated network time (UTC+8) at the middle of the exchange
-// and NetworkOffset that minus the local clock at the same moment, and the result is true.
-// Otherwise NetworkTime becomes 0 and NetworkOffset stays as it was.
+// What a measurement does with a fetch's reading: when it holds a header time and both stamps,
+// NetworkTime becomes the estimated network time (UTC+8) at the middle of the exchange and
+// NetworkOffset the source's UTC minus the computer's UTC at the same moment, and the result is
+// true. Otherwise NetworkTime becomes 0 and NetworkOffset stays as it was.
 bool StoreNetworkMeasurement(const NetworkReading& reading);
-// Sets the local clock to one reading of it plus NetworkOffset: date, time of day and
-// milliseconds at once (see SetLocalClock). The result is not reported.
+// The same with the offset narrowed down from that reading: the centre of the bounds.
+void StoreRefinedMeasurement(const NetworkReading& first, const OffsetBounds& bounds);
+// Sets the local clock to the network time (UTC+8) of one reading of the computer's clock with
+// the given offset: date, time of day and milliseconds at once (see SetLocalClock). Windows
+// takes the time given as local wall-clock time in the zone in force at that moment. The result
+// is not reported.
+void CorrectLocalClockBy(double offsetDays);
+// The same with NetworkOffset.
 void CorrectLocalClock();
 // True when the recorded command line asks for the silent start-up mode (any argument text).
 bool SilentModeRequested();
@@ -23,6 +30,6 @@ bool SilentModeRequested();
 bool TakeSilentCorrectionTurn();
 // With arguments on the command line: when another instance is correcting already, returns
 // true at once, without asking the network or touching the clock; otherwise fetches until a
-// source answers (every 5000 ms), corrects the clock and returns true. Without arguments
-// returns false at once.
+// source answers (every 5000 ms), narrows that source's offset down (RefineNetworkReading),
+// corrects the clock once and returns true. Without arguments returns false at once.
 bool SilentCorrection();

@@ -208,8 +208,9 @@ TEST(FormatSerialDate, PatternsAndSeparators) {
     }
 }
 
-// One exchange: network time = header + 0.5 s + 8 h, offset = that - the local clock halfway
-// between the stamps; later the clock is set from local + offset.
+// One exchange: network time = header + 0.5 s + 8 h, offset = header + 0.5 s - the computer's
+// UTC halfway between the stamps; later the clock is set to the network time of its UTC then.
+// The computer's stamps are written as its wall clock in UTC+8.
 TEST(NetworkEstimate, OffsetFromTheMiddleOfTheExchangeAndCorrectedClock) {
     struct Case {
         const char* Name;
@@ -219,7 +220,7 @@ TEST(NetworkEstimate, OffsetFromTheMiddleOfTheExchangeAndCorrectedClock) {
         DateTimeFields LocalAtCorrection, CorrectedClock;
     };
     const Case cases[] = {
-        {"UTC+1 machine, clock right", Fields(2026, 12, 6, 16, 28, 27),
+        {"UTC+8 machine, seven hours slow", Fields(2026, 12, 6, 16, 28, 27),
          Fields(2026, 12, 6, 17, 28, 27, 500), Fields(2026, 12, 6, 17, 28, 27, 500),
          Fields(2026, 12, 7, 0, 28, 27, 500), 7 * 3600e3, Fields(2026, 12, 6, 17, 30, 0, 250),
          Fields(2026, 12, 7, 0, 30, 0, 250)},
@@ -248,13 +249,15 @@ TEST(NetworkEstimate, OffsetFromTheMiddleOfTheExchangeAndCorrectedClock) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        const NetworkEstimate estimate =
-            EstimateNetworkTime({SerialFromFields(c.Utc), SerialFromFields(c.LocalBeforeSend),
-                                 SerialFromFields(c.LocalAfterRead)});
+        const auto utc = [](const DateTimeFields& utc8) {
+            return SerialFromFields(utc8) - 8 / 24.0;
+        };
+        const NetworkEstimate estimate = EstimateNetworkTime(
+            {SerialFromFields(c.Utc), utc(c.LocalBeforeSend), utc(c.LocalAfterRead)});
         ExpectFields(c.Network, SplitSerialDate(estimate.NetworkTime));
         EXPECT_NEAR(estimate.OffsetDays * kMillisecondsPerDay, c.ExpectedOffsetMs, 1e-3);
         ExpectFields(c.CorrectedClock,
-                     SplitSerialDate(SerialFromFields(c.LocalAtCorrection) + estimate.OffsetDays));
+                     SplitSerialDate(NetworkTimeAt(utc(c.LocalAtCorrection), estimate.OffsetDays)));
     }
 }
 

@@ -178,8 +178,8 @@ TEST(FetchNetworkTime, NoUsableSourceGivesExactlyZero) {
 
     const NetworkReading reading = FetchNetworkTimeFrom(sources, server.Port());
     EXPECT_EQ(reading.HeaderUtc, 0.0);
-    EXPECT_EQ(reading.LocalBeforeSend, 0.0);
-    EXPECT_EQ(reading.LocalAfterRead, 0.0);
+    EXPECT_EQ(reading.UtcBeforeSend, 0.0);
+    EXPECT_EQ(reading.UtcAfterRead, 0.0);
     EXPECT_EQ(server.Connections(), 2u);
 }
 
@@ -209,8 +209,8 @@ TEST_P(UnbelievableFirstSource, MakesTheSecondOneBeAsked) {
     EXPECT_EQ(output.Take(), "http://127.0.0.1/first\r\nhttp://127.0.0.1/second\r\n");
     ASSERT_EQ(clock.State().Reads, 4);
     const SerialDate start = 46363.0 + 1707.0 / 86400.0;  // the fake clock's first reading
-    EXPECT_NEAR((reading.LocalBeforeSend - start) * 86400e3, 500.0, 1e-3);
-    EXPECT_NEAR((reading.LocalAfterRead - start) * 86400e3, 750.0, 1e-3);
+    EXPECT_NEAR((reading.UtcBeforeSend - start) * 86400e3, 500.0, 1e-3);
+    EXPECT_NEAR((reading.UtcAfterRead - start) * 86400e3, 750.0, 1e-3);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -254,6 +254,28 @@ TEST(FetchNetworkTime, ConnectThatIsNeverAnsweredIsGivenUpAfterTheConnectBound) 
 
     EXPECT_GE(elapsed, kConnectTimeoutMs / 1000.0 - 0.5);
     EXPECT_LT(elapsed, kConnectTimeoutMs / 1000.0 + 5.0);
+}
+
+// The source's clock runs 370 ms ahead of the host's: the narrowed offset finds it to within
+// 10 ms, each exchange the first one's request on a new connection, eight at most.
+TEST(RefineNetworkReading, FindsASubSecondOffsetWithinTenMilliseconds) {
+    LoopbackHttpServer server(std::vector<ConnectionScript>(8, AnswerWithClock(370)));
+    ASSERT_TRUE(server.Listening());
+    StdoutCapture output;
+    const std::string_view sources[] = {"http://127.0.0.1/"};
+
+    const NetworkReading first = FetchNetworkTimeFrom(sources, server.Port());
+    ASSERT_GT(first.HeaderUtc, 0.0);
+    const RefinedOffset refined = RefineNetworkReading(first, sources, server.Port());
+
+    EXPECT_NEAR(refined.Bounds.CentreDays() * 86400e3, 370.0, 10.0);
+    EXPECT_EQ(output.Take(), "http://127.0.0.1/\r\n");  // the refinement traces nothing
+    const std::vector<std::string> requests = server.Requests();
+    EXPECT_LE(requests.size(), 8u);
+    EXPECT_EQ(static_cast<int>(requests.size()), refined.Exchanges);
+    for (const std::string& request : requests) {
+        EXPECT_EQ(request, requests[0]);
+    }
 }
 
 }  // namespace

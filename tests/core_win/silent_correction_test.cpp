@@ -31,17 +31,18 @@ protected:
 
 struct MeasureCase {
     const char* Name;
-    SYSTEMTIME LocalBeforeSend, LocalAfterRead;
+    SYSTEMTIME UtcBeforeSend, UtcAfterRead;  // the computer's clock
     double ExpectedOffsetSeconds;
 };
 
 class Measurement : public NetworkStateTest, public testing::WithParamInterface<MeasureCase> {};
 
-// The header's second is taken at its middle and the local clock halfway through the exchange.
-TEST_P(Measurement, StoresNetworkTimeAndItsOffsetFromTheLocalClock) {
+// The header's second is taken at its middle and the computer's UTC halfway through the
+// exchange.
+TEST_P(Measurement, StoresNetworkTimeAndItsOffsetFromTheComputersUtc) {
     EXPECT_TRUE(
-        StoreNetworkMeasurement({kFetchedUtc, SerialFromSystemTime(GetParam().LocalBeforeSend),
-                                 SerialFromSystemTime(GetParam().LocalAfterRead)}));
+        StoreNetworkMeasurement({kFetchedUtc, SerialFromSystemTime(GetParam().UtcBeforeSend),
+                                 SerialFromSystemTime(GetParam().UtcAfterRead)}));
 
     EXPECT_NEAR(NetworkTime.load(), kNetworkTime + 500 * kMillisecondDays, 1e-9);
     EXPECT_NEAR(NetworkOffset.load() * 86400.0, GetParam().ExpectedOffsetSeconds, 1e-6);
@@ -49,13 +50,13 @@ TEST_P(Measurement, StoresNetworkTimeAndItsOffsetFromTheLocalClock) {
 
 INSTANTIATE_TEST_SUITE_P(
     Zones, Measurement,
-    testing::Values(MeasureCase{"Utc8Right", MakeSystemTime(2026, 12, 7, 0, 28, 27, 500),
-                                MakeSystemTime(2026, 12, 7, 0, 28, 27, 500), 0.0},
-                    MeasureCase{"Utc8NinetySecondsSlow",
-                                MakeSystemTime(2026, 12, 7, 0, 26, 57, 400),
-                                MakeSystemTime(2026, 12, 7, 0, 26, 57, 800), 89.9},
-                    MeasureCase{"Utc1Right", MakeSystemTime(2026, 12, 6, 17, 28, 27, 0),
-                                MakeSystemTime(2026, 12, 6, 17, 28, 28, 0), 7 * 3600.0}),
+    testing::Values(MeasureCase{"Right", MakeSystemTime(2026, 12, 6, 16, 28, 27, 500),
+                                MakeSystemTime(2026, 12, 6, 16, 28, 27, 500), 0.0},
+                    MeasureCase{"NinetySecondsSlow", MakeSystemTime(2026, 12, 6, 16, 26, 57, 400),
+                                MakeSystemTime(2026, 12, 6, 16, 26, 57, 800), 89.9},
+                    MeasureCase{"SevenHoursSlowOneSecondRoundTrip",
+                                MakeSystemTime(2026, 12, 6, 9, 28, 27, 0),
+                                MakeSystemTime(2026, 12, 6, 9, 28, 28, 0), 7 * 3600.0}),
     [](const testing::TestParamInfo<MeasureCase>& info) { return std::string(info.param.Name); });
 
 TEST_F(NetworkStateTest, FailedMeasurementClearsNetworkTimeAndKeepsTheOffset) {
@@ -84,10 +85,11 @@ struct CorrectionCase {
 class Correction : public NetworkStateTest, public testing::WithParamInterface<CorrectionCase> {};
 
 // The clock moves on 700 ms per read: only a correction made from one reading gives the
-// expected value, and the same one twice.
+// expected value, and the same one twice. The computer is in UTC+8, the network's zone.
 TEST_P(Correction, SetsEveryFieldFromOneReadingWithTwoIdenticalCalls) {
     const CorrectionCase& c = GetParam();
     FakeClockScope clock(c.LocalClock);
+    clock.State().ZoneBiasMinutes = 8 * 60;
     clock.State().MillisecondsPerRead = 700;
     clock.State().RefuseWrites = c.Refused;
     NetworkOffset = c.OffsetDays;
@@ -110,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
         CorrectionCase{"SlowByNinetySecondsAndAQuarter",
                        MakeSystemTime(2026, 12, 7, 0, 26, 57, 640), 90250 * kMillisecondDays,
                        MakeSystemTime(2026, 12, 7, 0, 28, 27, 890)},
-        // UTC+1 evening: the network date is already tomorrow.
+        // Seven hours slow in the evening: the network date is already tomorrow.
         CorrectionCase{"SevenHoursIntoTomorrow", MakeSystemTime(2026, 12, 7, 20, 0, 0, 250),
                        7.0 / 24.0, MakeSystemTime(2026, 12, 8, 3, 0, 0, 250)},
         // Milliseconds carry back across the year end.

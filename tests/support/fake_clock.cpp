@@ -10,13 +10,13 @@ FakeClockState state;
 
 constexpr ULONGLONG kFileTimeUnitsPerMillisecond = 10000;
 
-SYSTEMTIME AddMilliseconds(const SYSTEMTIME& time, unsigned milliseconds) {
+SYSTEMTIME AddMilliseconds(const SYSTEMTIME& time, long long milliseconds) {
     FILETIME asFileTime{};
     SystemTimeToFileTime(&time, &asFileTime);
     ULARGE_INTEGER units{};
     units.LowPart = asFileTime.dwLowDateTime;
     units.HighPart = asFileTime.dwHighDateTime;
-    units.QuadPart += milliseconds * kFileTimeUnitsPerMillisecond;
+    units.QuadPart += static_cast<ULONGLONG>(milliseconds) * kFileTimeUnitsPerMillisecond;
     asFileTime.dwLowDateTime = units.LowPart;
     asFileTime.dwHighDateTime = units.HighPart;
     SYSTEMTIME result{};
@@ -24,10 +24,17 @@ SYSTEMTIME AddMilliseconds(const SYSTEMTIME& time, unsigned milliseconds) {
     return result;
 }
 
-BOOL ReadFakeLocalTime(SYSTEMTIME* out) {
+constexpr long long kMillisecondsPerMinute = 60000;
+
+BOOL ReadFakeUtcTime(SYSTEMTIME* out) {
     ++state.Reads;
-    *out = state.Now;
+    *out = AddMilliseconds(state.Now, -state.ZoneBiasMinutes * kMillisecondsPerMinute);
     state.Now = AddMilliseconds(state.Now, state.MillisecondsPerRead);
+    return TRUE;
+}
+
+BOOL FakeUtcToLocalTime(const SYSTEMTIME* utc, SYSTEMTIME* local) {
+    *local = AddMilliseconds(*utc, state.ZoneBiasMinutes * kMillisecondsPerMinute);
     return TRUE;
 }
 
@@ -44,7 +51,7 @@ BOOL WriteFakeLocalTime(const SYSTEMTIME* time) {
 }  // namespace
 
 FakeClockScope::FakeClockScope(const SYSTEMTIME& start)
-    : previous_(InstallClock({ReadFakeLocalTime, WriteFakeLocalTime})) {
+    : previous_(InstallClock({ReadFakeUtcTime, FakeUtcToLocalTime, WriteFakeLocalTime})) {
     state = FakeClockState{};
     state.Now = start;
 }
@@ -81,6 +88,10 @@ void ExpectSameTime(const SYSTEMTIME& actual, const SYSTEMTIME& expected) {
 }
 
 NetworkReading AnswerAtOnce() {
-    const SerialDate local = CurrentLocalTime();
-    return {local, local, local};
+    const SerialDate utc = CurrentUtcTime();
+    return {utc, utc, utc};
+}
+
+RefinedOffset KeepTheFirstAnswer(const NetworkReading& first, NarrowedCallback, void*) {
+    return {BoundsOfAnswer(first), 1};
 }

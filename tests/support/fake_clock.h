@@ -7,9 +7,11 @@
 
 #include "core/network_estimate.h"
 #include "core/win/local_clock.h"
+#include "core/win/network_time.h"
 
 struct FakeClockState {
     SYSTEMTIME Now{};                  // what a read of the local clock gives
+    int ZoneBiasMinutes = 0;           // local time minus UTC
     unsigned MillisecondsPerRead = 0;  // the clock moves on by this much after each read
     bool RefuseWrites = false;         // SetLocalTime fails and changes nothing
     int Reads = 0;
@@ -35,6 +37,9 @@ SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour, int minute, in
 // Every field, milliseconds included, as a gtest expectation.
 void ExpectSameTime(const SYSTEMTIME& actual, const SYSTEMTIME& expected);
 
-// A source that answers at once with a header of the local clock's own time: enough for a
+// A source that answers at once with a header of the clock's own UTC time: enough for a
 // measurement to succeed, for tests that do not look at its offset.
 NetworkReading AnswerAtOnce();
+
+// A refinement that asks nothing more: the first answer's own bounds.
+RefinedOffset KeepTheFirstAnswer(const NetworkReading& first, NarrowedCallback, void*);

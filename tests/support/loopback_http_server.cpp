@@ -1,13 +1,30 @@
 // A scripted HTTP server on a loopback address, for tests that must never reach the internet.
 #include "tests/support/loopback_http_server.h"
 
+#include <cstdio>
+
 #include <ws2tcpip.h>
 
 #include <chrono>
 
 #include "core/win/bounded_socket.h"
+#include "core/win/local_clock.h"
 
 namespace {
+
+// An answer whose Date header is the host's clock aheadMs ahead, cut to the whole second.
+std::string AnswerStampedAheadBy(unsigned aheadMs) {
+    const SerialDate stamp = CurrentUtcTime() + aheadMs / kMillisecondsPerDay;
+    const DateTimeFields utc = SplitSerialDate(stamp);
+    static constexpr const char* kDays[] = {"Sat", "Sun", "Mon", "Tue", "Wed", "Thu", "Fri"};
+    static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char date[64];
+    snprintf(date, sizeof date, "%s, %02d %s %04d %02d:%02d:%02d GMT",
+             kDays[static_cast<long>(stamp) % 7], utc.Day, kMonths[utc.Month - 1], utc.Year,
+             utc.Hour, utc.Minute, utc.Second);
+    return std::string("HTTP/1.0 200 OK\r\nDate: ") + date + "\r\n\r\n";
+}
 
 constexpr unsigned kPollMs = 20;
 constexpr unsigned kRequestReadTimeoutMs = 3000;
@@ -92,6 +109,10 @@ ConnectionScript StaySilent() {
     return {ConnectionScript::Kind::StaySilent, {}, {}, 0};
 }
 
+ConnectionScript AnswerWithClock(unsigned aheadMs) {
+    return {ConnectionScript::Kind::AnswerWithClock, {}, {}, aheadMs};
+}
+
 ConnectionScript CloseAtOnce() {
     return {ConnectionScript::Kind::CloseAtOnce, {}, {}, 0};
 }
@@ -172,6 +193,10 @@ void LoopbackHttpServer::Handle(UniqueSocket connection, const ConnectionScript&
             held_.push_back(std::move(connection));
             break;
         }
+        case ConnectionScript::Kind::AnswerWithClock:
+            SendAll(connection.get(), AnswerStampedAheadBy(script.PauseMs));
+            shutdown(connection.get(), SD_SEND);
+            break;
         case ConnectionScript::Kind::CloseAtOnce:
             break;
     }

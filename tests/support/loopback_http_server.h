@@ -20,6 +20,8 @@ struct ConnectionScript {
         AnswerInTwoSegments,  // reads the request, sends First, waits PauseMs, sends Second
         StaySilent,           // reads the request and keeps the connection open until the end
         CloseAtOnce,          // closes right after accepting, without reading
+        AnswerWithClock,      // reads the request, answers with a Date header of the host's
+                              // clock PauseMs ahead (a whole second, as servers send), closes
     };
     Kind What = Kind::Answer;
     std::string First;
@@ -31,6 +33,7 @@ ConnectionScript Answer(std::string bytes);
 ConnectionScript AnswerInTwoSegments(std::string first, std::string second, unsigned pauseMs);
 ConnectionScript StaySilent();
 ConnectionScript CloseAtOnce();
+ConnectionScript AnswerWithClock(unsigned aheadMs);
 
 // Serves on its own thread. The n-th accepted connection follows scripts[n]; connections
 // beyond the list are closed at once. Stops (and drops held connections) when destroyed.
