@@ -19,6 +19,10 @@ inline constexpr int kComputerTimeLabelId = 1006;
 // The read-out timer shares 1004 with the check box: it arrives in WM_TIMER, the box's clicks
 // in WM_COMMAND, so the two never meet.
 inline constexpr unsigned kReadoutTimerId = 1004;
+// The program's own timers: the hourly quiet measurement, and another try at starting the
+// measurement when no thread could be started for it.
+inline constexpr unsigned kQuietMeasurementTimerId = 1010;
+inline constexpr unsigned kMeasurementStartTimerId = 1011;
 
 // Indexes of the two clock faces, which are also their control indexes.
 inline constexpr int kComputerFaceIndex = 0;

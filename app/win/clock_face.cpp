@@ -3,6 +3,7 @@
 
 #include <atomic>
 
+#include "core/network_estimate.h"
 #include "core/network_state.h"
 #include "core/win/local_clock.h"
 #include "app/clock_face_geometry.h"
@@ -32,11 +33,10 @@ private:
 
 // Read anew for every paint; the offset is one whole 64-bit read, old or new, never a mixture.
 SerialDate TimeShownBy(int controlIndex) {
-    SerialDate shown = CurrentLocalTime();
-    if (controlIndex != 0) {
-        shown += NetworkOffset.load(std::memory_order_relaxed);
+    if (controlIndex == 0) {
+        return CurrentLocalTime();
     }
-    return shown;
+    return NetworkTimeAt(CurrentUtcTime(), NetworkOffset.load(std::memory_order_relaxed));
 }
 
 }  // namespace

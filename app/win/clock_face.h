@@ -4,7 +4,7 @@
 #include <windows.h>
 
 // Answers WM_PAINT of a clock face: the whole face, drawn off-screen and copied at once.
-// controlIndex 0 shows the local clock, any other value the local clock plus NetworkOffset;
+// controlIndex 0 shows the local clock, any other value the network time (NetworkTimeAt);
 // form is not used. Returns -1, meaning handled, so the static control never paints the face
 // itself; a face that is no longer a window is left alone.
 int PaintClockFace(int controlIndex, HWND form, HWND face);

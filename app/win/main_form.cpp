@@ -18,8 +18,11 @@ constexpr std::array<CommandRoute, 2> kMainFormCommands = {{
     {kCorrectNowButtonId, OnCorrectNowClicked},
 }};
 
-constexpr std::array<MessageRoute, 1> kMainFormMessages = {{
+constexpr std::array<MessageRoute, 4> kMainFormMessages = {{
     {kMeasurementStoredMessage, OnMeasurementStored},
+    {WM_TIMECHANGE, OnTimeChanged},
+    {WM_POWERBROADCAST, OnPowerBroadcast},
+    {WM_TIMER, OnMeasurementTimer},
 }};
 
 }  // namespace

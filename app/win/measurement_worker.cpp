@@ -1,5 +1,5 @@
 // The background measurement of the network offset: one worker at a time, trying again every
-// 5 s until a measurement succeeds, never waited for.
+// 5 s until a source answers, then narrowing that source's offset down; never waited for.
 #include "app/win/measurement_worker.h"
 
 #include <process.h>
@@ -12,15 +12,22 @@
 #include "app/win/main_form_controls.h"
 #include "core/network_state.h"
 #include "core/win/kernel_handle.h"
-#include "core/win/network_time.h"
+#include "core/win/local_clock.h"
 #include "core/win/silent_correction.h"
 
 namespace {
+
+RefinedOffset RefineWithBuiltInSources(const NetworkReading& first, NarrowedCallback narrowed,
+                                       void* context) {
+    return RefineNetworkReading(first, narrowed, context);
+}
 
 // The seam's entries are read by workers while the UI thread runs; atomics keep a test's
 // replacement from being seen half-written.
 std::atomic<bool (*)()> AutostartCheck{&CheckAutostartRegistration};
 std::atomic<NetworkReading (*)()> Fetch{&FetchNetworkTime};
+std::atomic<RefinedOffset (*)(const NetworkReading&, NarrowedCallback, void*)> Refine{
+    &RefineWithBuiltInSources};
 
 std::atomic<int> RunningWorkers{0};
 
@@ -31,6 +38,8 @@ std::atomic<int> RunningWorkers{0};
 std::mutex stateLock;
 unsigned newestRequest = 0;
 bool workerRunning = false;
+bool quietRun = false;        // the running worker measures quietly
+double bestOffsetDays = 0.0;  // BestOffsetSoFar
 
 // Cuts a worker's pause between two tries short when a new request comes. Never closed: a
 // worker may still wait on it while the process ends.
@@ -39,40 +48,97 @@ HANDLE WakeEvent() {
     return wake;
 }
 
-unsigned TakeNewestRequest() {
+struct Turn {
+    unsigned Request = 0;
+    bool Quiet = false;
+};
+
+// The request this round serves. A wake-up left over from a request that came while the worker
+// was busy is spent here: this round serves that request already, and its pause must last.
+Turn TakeTurn() {
     const std::lock_guard<std::mutex> lock(stateLock);
-    return newestRequest;
+    ResetEvent(WakeEvent());
+    return {newestRequest, quietRun};
 }
 
-// Stores the reading when it answers the newest request. True when a measurement is stored
-// (the worker's work is done); false when there is no answer or it came too late.
-bool StoreIfNewest(unsigned request, const NetworkReading& reading, bool& stale) {
+// A loud round's narrowing: the best estimate so far, for a click meanwhile. A request that
+// came meanwhile (a click, a change of the clock) makes the rest of the narrowing useless.
+bool NarrowedForRequest(const OffsetBounds& bounds, void* context) {
     const std::lock_guard<std::mutex> lock(stateLock);
-    stale = request != newestRequest;
-    if (stale || !StoreNetworkMeasurement(reading)) {
+    if (*static_cast<const unsigned*>(context) != newestRequest) {
         return false;
     }
-    workerRunning = false;
+    bestOffsetDays = bounds.CentreDays();
     return true;
+}
+
+// A quiet round's: it only looks out for a request that makes it useless.
+bool QuietNarrowed(const OffsetBounds&, void* context) {
+    const std::lock_guard<std::mutex> lock(stateLock);
+    return *static_cast<const unsigned*>(context) == newestRequest;
+}
+
+enum class Outcome { Done, Stale, NoAnswer };
+
+// One round: the first answer, then its narrowing. Loud rounds store the first answer at once
+// and tell the form; quiet ones store only the narrowed offset.
+Outcome MeasureOnce(HWND form, Turn turn) {
+    const NetworkReading reading = Fetch.load()();
+    {
+        const std::lock_guard<std::mutex> lock(stateLock);
+        if (turn.Request != newestRequest) {
+            return Outcome::Stale;
+        }
+        if (!(reading.HeaderUtc > 0.0)) {
+            if (!turn.Quiet) {
+                StoreNetworkMeasurement(reading);  // NetworkTime 0: the read-out says fetching
+            }
+            return Outcome::NoAnswer;
+        }
+        if (!turn.Quiet) {
+            StoreNetworkMeasurement(reading);
+            bestOffsetDays = NetworkOffset.load(std::memory_order_relaxed);
+        }
+    }
+    if (!turn.Quiet) {
+        // The button comes back only for the offset in force (the UI thread checks).
+        SendMessageW(form, kMeasurementStoredMessage, turn.Request, 0);
+    }
+    unsigned request = turn.Request;
+    const RefinedOffset refined =
+        Refine.load()(reading, turn.Quiet ? &QuietNarrowed : &NarrowedForRequest, &request);
+    const std::lock_guard<std::mutex> lock(stateLock);
+    if (turn.Request != newestRequest) {
+        return Outcome::Stale;
+    }
+    StoreRefinedMeasurement(reading, refined.Bounds);
+    bestOffsetDays = refined.Bounds.CentreDays();
+    workerRunning = false;
+    return Outcome::Done;
 }
 
 unsigned __stdcall MeasurementWorker(void* formArgument) {
     const HWND form = static_cast<HWND>(formArgument);
     // Sent messages: handled on the UI thread while this one waits. The worker never unticks
     // the box: the user may have ticked it meanwhile.
-    if (AutostartCheck.load()()) {
+    if (!TakeTurn().Quiet && AutostartCheck.load()()) {
         SetChecked(ControlWindows.AutostartCheckBox, true);
     }
     for (;;) {
-        const unsigned request = TakeNewestRequest();
-        const NetworkReading reading = Fetch.load()();
-        bool stale = false;
-        if (StoreIfNewest(request, reading, stale)) {
-            // The button comes back only for the offset in force (the UI thread checks).
-            SendMessageW(form, kMeasurementStoredMessage, request, 0);
+        const Turn turn = TakeTurn();
+        const Outcome outcome = MeasureOnce(form, turn);
+        if (outcome == Outcome::Done) {
             break;
         }
-        if (!stale) {
+        if (outcome == Outcome::NoAnswer) {
+            if (turn.Quiet) {
+                const std::lock_guard<std::mutex> lock(stateLock);
+                if (quietRun) {  // no loud request came meanwhile: the next hour tries again
+                    workerRunning = false;
+                    break;
+                }
+                continue;
+            }
             WaitForSingleObject(WakeEvent(), kSourceRetryDelayMs);
         }
     }
@@ -80,13 +146,8 @@ unsigned __stdcall MeasurementWorker(void* formArgument) {
     return 0;
 }
 
-// With the lock held: a new request, served by the running worker or by a new one.
-bool RequestLocked(HWND form) {
-    ++newestRequest;
-    if (workerRunning) {
-        SetEvent(WakeEvent());
-        return true;
-    }
+// With the lock held: starts the worker for the newest request.
+bool StartWorkerLocked(HWND form) {
     RunningWorkers.fetch_add(1);
     // Default stack size; the handle is closed at once, which leaves the thread detached:
     // nobody waits for it, and a worker still waiting on the network ends with the process.
@@ -100,11 +161,22 @@ bool RequestLocked(HWND form) {
     return true;
 }
 
+// With the lock held: a new request, served by the running worker or by a new one.
+bool RequestLocked(HWND form) {
+    ++newestRequest;
+    quietRun = false;
+    if (workerRunning) {
+        SetEvent(WakeEvent());
+        return true;
+    }
+    return StartWorkerLocked(form);
+}
+
 }  // namespace
 
 MeasurementSeam InstallMeasurement(const MeasurementSeam& seam) {
     return {AutostartCheck.exchange(seam.CheckAutostartRegistration),
-            Fetch.exchange(seam.FetchNetworkTime)};
+            Fetch.exchange(seam.FetchNetworkTime), Refine.exchange(seam.RefineNetworkReading)};
 }
 
 bool RequestMeasurement(HWND form) {
@@ -113,9 +185,34 @@ bool RequestMeasurement(HWND form) {
 }
 
 bool RestartMeasurementAfterCorrection(HWND form) {
+    // The computer's wall clock now shows the network time: until the new measurement is
+    // stored, the network time shown is the computer's own (an offset of 0 in the network's
+    // zone, UTC+8, and the zone's distance from it elsewhere).
+    const double shownAsLocal = CurrentZoneBiasDays() - NetworkTimeAt(0.0, 0.0);
     const std::lock_guard<std::mutex> lock(stateLock);
-    NetworkOffset.store(0.0, std::memory_order_relaxed);
+    NetworkOffset.store(shownAsLocal, std::memory_order_relaxed);
+    bestOffsetDays = shownAsLocal;
     return RequestLocked(form);
+}
+
+bool RestartMeasurementAfterClockChange(HWND form) {
+    const std::lock_guard<std::mutex> lock(stateLock);
+    NetworkTime.store(0.0, std::memory_order_relaxed);
+    return RequestLocked(form);
+}
+
+bool RequestQuietMeasurement(HWND form) {
+    const std::lock_guard<std::mutex> lock(stateLock);
+    if (workerRunning) {
+        return true;
+    }
+    quietRun = true;
+    return StartWorkerLocked(form);
+}
+
+double BestOffsetSoFar() {
+    const std::lock_guard<std::mutex> lock(stateLock);
+    return workerRunning ? bestOffsetDays : NetworkOffset.load(std::memory_order_relaxed);
 }
 
 bool IsNewestMeasurement(WPARAM request) {

@@ -1,35 +1,53 @@
 // The background measurement of the network offset: one worker at a time, trying again every
-// 5 s until a measurement succeeds, never waited for.
+// 5 s until a source answers, then narrowing that source's offset down; never waited for.
 #pragma once
 
 #include <windows.h>
 
 #include "core/network_estimate.h"
+#include "core/win/network_time.h"
 
 // What a worker calls apart from the window system. Tests install fakes so that no test
 // reaches the network, the registry or the scheduler.
 struct MeasurementSeam {
     bool (*CheckAutostartRegistration)();
     NetworkReading (*FetchNetworkTime)();
+    RefinedOffset (*RefineNetworkReading)(const NetworkReading& first, NarrowedCallback narrowed,
+                                          void* context);
 };
 
 // Installs a seam (tests only, while no worker runs) and returns the one it replaces.
 MeasurementSeam InstallMeasurement(const MeasurementSeam& seam);
 
-// Sent to the form on the UI thread once a measurement has been stored; wParam is the request
-// it answered, for IsNewestMeasurement.
+// Sent to the form on the UI thread once the first answer of a measurement has been stored;
+// wParam is the request it answered, for IsNewestMeasurement.
 inline constexpr UINT kMeasurementStoredMessage = WM_APP + 1;
 
 // Asks for a measurement for the form. Starts the worker when none runs: it ticks the
-// autostart box when the program is registered, then measures until a measurement succeeds,
-// trying again every 5 s. A worker that is waiting to try again tries at once. False when no
-// thread could be started.
+// autostart box when the program is registered, then measures until a source answers, trying
+// again every 5 s (NetworkTime is 0 meanwhile). The first answer is stored at once; the offset
+// narrowed from it replaces it when the narrowing ends. A worker that is waiting to try again
+// tries at once. False when no thread could be started.
 bool RequestMeasurement(HWND form);
 
-// The clock has been corrected with the offset: NetworkOffset becomes 0 and a new measurement
-// is asked for. A measurement under way measured the clock before the correction: it is thrown
-// away when it ends, never stored, and the worker measures again.
+// The same after the clock has been corrected with the offset: NetworkOffset first becomes the
+// one at which the network time shown is the computer's wall clock (0 in UTC+8).
+// A measurement under way measured the clock before the correction: it is thrown away when it
+// ends, never stored, and the worker measures again.
 bool RestartMeasurementAfterCorrection(HWND form);
+
+// The same after something else moved the clock or the computer woke up: the offset is no
+// longer known, so NetworkTime becomes 0 until a new one is stored.
+bool RestartMeasurementAfterClockChange(HWND form);
+
+// A quiet measurement while the offset in force is an hour old: one round over the sources,
+// stored only when it has been narrowed down, nothing changed when no source answers. Nothing
+// happens while a worker runs. False when no thread could be started.
+bool RequestQuietMeasurement(HWND form);
+
+// The best estimate of the offset in force: while a measurement is being narrowed down, its
+// latest centre, else NetworkOffset.
+double BestOffsetSoFar();
 
 // On the UI thread, for kMeasurementStoredMessage: whether the measurement answered the newest
 // request, so that what it stored is still the offset in force.

@@ -21,7 +21,9 @@ using TimerDelay = UINT (*)();
 using CommandHandler = int (*)(int controlIndex, HWND form, HWND control, int controlId);
 // WM_PAINT of a canvas control; -1 means painted, so the control's own procedure never is.
 using PaintHandler = int (*)(int controlIndex, HWND form, HWND control);
-// A message of the program's own (WM_APP and up), such as a worker thread sends to the form.
+// A window message the program takes itself: one of its own (WM_APP and up), such as a worker
+// thread sends to the form, or one the system sends (WM_TIMECHANGE, WM_POWERBROADCAST, ...).
+// Routes see the message before the runtime's own handling.
 using MessageHandler = int (*)(HWND form, WPARAM wParam, LPARAM lParam);
 
 struct CommandRoute {

@@ -91,7 +91,7 @@ LRESULT RouteCommand(const FormHandlers& handlers, HWND form, WPARAM wParam, LPA
     return 0;
 }
 
-// The program's own messages go to their routes; 0 when there is none, or it let the message go.
+// A message goes to the program's routes for it; 0 when there is none, or it let the message go.
 LRESULT RouteMessage(const FormHandlers& handlers, HWND form, UINT message, WPARAM wParam,
                      LPARAM lParam) {
     for (const MessageRoute& route : handlers.Messages) {
@@ -136,6 +136,14 @@ LRESULT CALLBACK FormWndProc(HWND form, UINT message, WPARAM wParam, LPARAM lPar
                                        ? &record->Definition->Handlers
                                        : nullptr;
 
+    // The program's routes see a message first, whatever it is: its own (WM_APP and up) or one
+    // the system sends every top-level window (WM_TIMECHANGE, WM_POWERBROADCAST, ...).
+    if (handlers != nullptr) {
+        if (const LRESULT result = RouteMessage(*handlers, form, message, wParam, lParam)) {
+            return result;
+        }
+    }
+
     // Messages that are looked at on their way to their own handling below.
     switch (message) {
         case WM_SIZE:
@@ -156,11 +164,6 @@ LRESULT CALLBACK FormWndProc(HWND form, UINT message, WPARAM wParam, LPARAM lPar
             }
             break;
         default:
-            if (message >= WM_APP && handlers != nullptr) {
-                if (const LRESULT result = RouteMessage(*handlers, form, message, wParam, lParam)) {
-                    return result;
-                }
-            }
             break;
     }
 

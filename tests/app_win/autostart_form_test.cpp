@@ -47,8 +47,8 @@ protected:
         savedAppInfo_ = AppInfo;
         AppInfo.AppFolder = R"(C:\Program Files\Quelan Tikora\)";
         AppInfo.AppFileName = "QuelanTikora.exe";
-        previousSeam_ =
-            InstallMeasurement({&CheckAutostartRegistration, &MeasurementThatWaitsAtTheGate});
+        previousSeam_ = InstallMeasurement(
+            {&CheckAutostartRegistration, &MeasurementThatWaitsAtTheGate, &KeepTheFirstAnswer});
     }
 
     void TearDown() override {

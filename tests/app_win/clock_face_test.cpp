@@ -31,7 +31,8 @@ SYSTEMTIME At(int hour, int minute, int second) {
 
 class ClockFaceTest : public testing::Test {
 protected:
-    ClockFaceTest() : clock_(At(0, 0, 0)) {}
+    // In UTC+8, the network's zone: the network face shows the local clock plus the offset.
+    ClockFaceTest() : clock_(At(0, 0, 0)) { clock_.State().ZoneBiasMinutes = 8 * 60; }
 
     void SetUp() override {
         NetworkOffset = 0.0;

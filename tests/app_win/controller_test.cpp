@@ -34,8 +34,8 @@ struct FakeMeasurement {
 };
 FakeMeasurement fake;
 
-// A computer in UTC+1 whose clock is right: the source's UTC time is one hour behind the
-// fake local clock, so the network time (UTC+8) is seven hours ahead of it.
+// A computer in UTC+1 whose clock is right: the source's UTC time is the computer's, so the
+// offset is 0 and the network time (UTC+8) is seven hours ahead of the local clock.
 SerialDate SourceUtc() {
     DateTimeFields utc;
     utc.Year = 2026;
@@ -65,9 +65,9 @@ NetworkReading FakeFetchNetworkTime() {
         return {};
     }
     // The middle of the header's second, 23:28:27.500 UTC, is the fake clock's time in UTC+1:
-    // the offset is exactly 7 h.
-    const SerialDate local = CurrentLocalTime();
-    return {SourceUtc(), local, local};
+    // the offset is exactly 0.
+    const SerialDate utc = CurrentUtcTime();
+    return {SourceUtc(), utc, utc};
 }
 
 std::string Timed(const char* date, int hour, int minute, int second) {
@@ -80,10 +80,13 @@ std::string Timed(const char* date, int hour, int minute, int second) {
 
 class ControllerTest : public testing::Test {
 protected:
-    ControllerTest() : clock_(MakeSystemTime(2026, 12, 7, 0, 28, 27, 500)) {}
+    ControllerTest() : clock_(MakeSystemTime(2026, 12, 7, 0, 28, 27, 500)) {
+        clock_.State().ZoneBiasMinutes = 60;
+    }
 
     void SetUp() override {
-        previousSeam_ = InstallMeasurement({&FakeIsAutostartRegistered, &FakeFetchNetworkTime});
+        previousSeam_ = InstallMeasurement(
+            {&FakeIsAutostartRegistered, &FakeFetchNetworkTime, &KeepTheFirstAnswer});
         fake.Registered = false;
         fake.SourceAnswers = true;
         fake.Gate = nullptr;
@@ -129,13 +132,14 @@ TEST_F(ControllerTest, ReadoutsShowFetchingOrTheLocalClockShiftedByTheOffset) {
     } cases[] = {
         {"nothing measured", 0.0, 0.0, "标准的网络时间：获取中"},
         {"offset without a network time", 0.0, 7 * kHourDays, "标准的网络时间：获取中"},
-        {"seven hours ahead", 46363.3, 7 * kHourDays,
+        {"UTC+8 whatever the zone", 46363.3, 0.0,
          "标准的网络时间：" + Timed("2026-12-07", 7, 28, 27)},
-        {"back over midnight", 46363.3, -1 * kHourDays,
+        {"back over midnight", 46363.3, -8 * kHourDays,
          "标准的网络时间：" + Timed("2026-12-06", 23, 28, 27)},
         {"ninety seconds slow", 46363.3, 90 * kSecondDays,
-         "标准的网络时间：" + Timed("2026-12-07", 0, 29, 57)},
-        {"corrected", 46363.3, 0.0, "标准的网络时间：" + Timed("2026-12-07", 0, 28, 27)},
+         "标准的网络时间：" + Timed("2026-12-07", 7, 29, 57)},
+        {"corrected in UTC+1", 46363.3, -7 * kHourDays,
+         "标准的网络时间：" + Timed("2026-12-07", 0, 28, 27)},
     };
     for (const auto& c : cases) {
         NetworkTime = c.NetworkTime;
@@ -174,7 +178,7 @@ TEST_F(ControllerTest, FormCreationFillsTheReadoutsAndMeasuresInTheBackground) {
     ASSERT_TRUE(WaitForWorkers());
     CloseHandle(fake.Gate.exchange(nullptr));
     EXPECT_EQ(fake.Calls.load(), 1);
-    EXPECT_NEAR(NetworkOffset.load(), 7 * kHourDays, 1e-9);
+    EXPECT_NEAR(NetworkOffset.load(), 0.0, 1e-9);
     EXPECT_TRUE(IsWindowEnabled(form_.Button()));
 
     RefreshReadouts(form_.Form(), 1004);
@@ -227,12 +231,12 @@ TEST_F(ControllerTest, AWorkerWithoutAnswerTriesAgainUntilOneComes) {
     ASSERT_TRUE(WaitForWorkers());
     EXPECT_EQ(fake.Calls.load(), 2);
     EXPECT_TRUE(IsWindowEnabled(form_.Button()));
-    EXPECT_NEAR(NetworkOffset.load(), 7 * kHourDays, 1e-9);
+    EXPECT_NEAR(NetworkOffset.load(), 0.0, 1e-9);
 }
 
 TEST_F(ControllerTest, CorrectNowSetsTheClockThenMeasuresAgainWithTheButtonOff) {
     NetworkTime = 46363.3;
-    NetworkOffset = 7 * kHourDays;
+    NetworkOffset = 0.0;
     fake.Gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 
     EXPECT_EQ(OnCorrectNowClicked(-1, form_.Form(), form_.Button(), 1002), 0);
@@ -246,7 +250,7 @@ TEST_F(ControllerTest, CorrectNowSetsTheClockThenMeasuresAgainWithTheButtonOff) 
     EXPECT_EQ(now.wMilliseconds, 500);
 
     // Until the new measurement ends: offset spent, button off, network read-out = computer's.
-    EXPECT_EQ(NetworkOffset.load(), 0.0);
+    EXPECT_NEAR(NetworkOffset.load(), -7 * kHourDays, 1e-9);
     EXPECT_FALSE(IsWindowEnabled(form_.Button()));
     RefreshReadouts(form_.Form(), 1004);
     EXPECT_EQ(WindowTextUtf8(form_.NetworkLabel()),
@@ -258,21 +262,21 @@ TEST_F(ControllerTest, CorrectNowSetsTheClockThenMeasuresAgainWithTheButtonOff) 
     ASSERT_TRUE(WaitForWorkers());
     CloseHandle(fake.Gate.exchange(nullptr));
     // The new worker began only after the reset, so its result cannot have been overwritten.
-    EXPECT_EQ(fake.OffsetAtStart.load(), 0.0);
+    EXPECT_NEAR(fake.OffsetAtStart.load(), -7 * kHourDays, 1e-9);
     EXPECT_FALSE(fake.ButtonEnabledAtStart.load());
     EXPECT_TRUE(IsWindowEnabled(form_.Button()));
 }
 
 TEST_F(ControllerTest, CorrectNowWhoseMeasurementFailsFallsBackToFetching) {
     NetworkTime = 46363.3;
-    NetworkOffset = 7 * kHourDays;
+    NetworkOffset = 0.0;
     fake.SourceAnswers = false;
 
     OnCorrectNowClicked(-1, form_.Form(), form_.Button(), 1002);
     ASSERT_TRUE(PumpUntil([] { return NetworkTime.load() == 0.0; }));
 
     EXPECT_FALSE(IsWindowEnabled(form_.Button()));
-    EXPECT_EQ(NetworkOffset.load(), 0.0);
+    EXPECT_NEAR(NetworkOffset.load(), -7 * kHourDays, 1e-9);
     RefreshReadouts(form_.Form(), 1004);
     EXPECT_EQ(WindowTextUtf8(form_.NetworkLabel()), "标准的网络时间：获取中");
 }
@@ -285,11 +289,11 @@ TEST_F(ControllerTest, CorrectNowDuringAMeasurementMeasuresTheCorrectedClockAfte
     OnFormCreated(form_.Form(), 0);
     ASSERT_TRUE(PumpUntil([] { return fake.Calls.load() == 1; }));
 
-    // Offset 0: the clock is set to its own reading, twice with the same value.
+    // Nothing measured yet: the clock is set to the network time of offset 0, UTC+8.
     OnCorrectNowClicked(-1, form_.Form(), form_.Button(), 1002);
     const auto& writes = clock_.State().Writes;
     ASSERT_EQ(writes.size(), 2u);
-    EXPECT_EQ(writes[1].wHour, 0);
+    EXPECT_EQ(writes[1].wHour, 7);
     EXPECT_EQ(writes[1].wMinute, 28);
     EXPECT_EQ(writes[1].wSecond, 27);
     EXPECT_EQ(RunningMeasurementWorkers(), 1);
@@ -299,9 +303,35 @@ TEST_F(ControllerTest, CorrectNowDuringAMeasurementMeasuresTheCorrectedClockAfte
     ASSERT_TRUE(WaitForWorkers());
     CloseHandle(fake.Gate.exchange(nullptr));
     EXPECT_EQ(fake.Calls.load(), 2);
-    EXPECT_EQ(fake.OffsetAtStart.load(), 0.0);  // the second began after the reset
+    EXPECT_NEAR(fake.OffsetAtStart.load(), -7 * kHourDays, 1e-9);  // began after the reset
     EXPECT_TRUE(IsWindowEnabled(form_.Button()));
-    EXPECT_NEAR(NetworkOffset.load(), 7 * kHourDays, 1e-9);
+    // The wall clock shows UTC+8 in a UTC+1 zone now: the computer's UTC is 7 h ahead.
+    EXPECT_NEAR(NetworkOffset.load(), -7 * kHourDays, 1e-9);
+}
+
+// Another program moved the clock: the offset is unknown until measured again. The program's
+// own correction measures again by itself and shows the corrected clock meanwhile.
+TEST_F(ControllerTest, AClockChangeByAnotherForgetsTheOffsetTheProgramsOwnDoesNot) {
+    ASSERT_TRUE(RequestMeasurement(form_.Form()));
+    ASSERT_TRUE(WaitForWorkers());
+    fake.Gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+
+    EXPECT_EQ(OnTimeChanged(form_.Form(), 0, 0), 0);
+    EXPECT_EQ(WindowTextUtf8(form_.NetworkLabel()), "标准的网络时间：获取中");
+    EXPECT_FALSE(IsWindowEnabled(form_.Button()));
+    SetEvent(fake.Gate.load());
+    ASSERT_TRUE(WaitForWorkers());
+    EXPECT_EQ(fake.Calls.load(), 2);
+    EXPECT_TRUE(IsWindowEnabled(form_.Button()));
+
+    OnCorrectNowClicked(-1, form_.Form(), form_.Button(), 1002);
+    OnTimeChanged(form_.Form(), 0, 0);
+    RefreshReadouts(form_.Form(), 1004);
+    EXPECT_EQ(WindowTextUtf8(form_.NetworkLabel()),
+              "标准的网络时间：" + Timed("2026-12-07", 7, 28, 27));
+    ASSERT_TRUE(WaitForWorkers());
+    CloseHandle(fake.Gate.exchange(nullptr));
+    EXPECT_EQ(fake.Calls.load(), 3);
 }
 
 }  // namespace

@@ -26,7 +26,8 @@ bool NotRegistered() {
 // The main form, shown and active, its first measurement over; destroyed at scope end.
 class ShownMainForm {
 public:
-    ShownMainForm() : previousSeam_(InstallMeasurement({&NotRegistered, &AnswerAtOnce})) {
+    ShownMainForm()
+        : previousSeam_(InstallMeasurement({&NotRegistered, &AnswerAtOnce, &KeepTheFirstAnswer})) {
         form_ = CreateMainFormWindow(nullptr, 0);
         ShowWindow(form_, SW_SHOWNORMAL);
         SetForegroundWindow(form_);

@@ -84,14 +84,17 @@ TEST_F(FormDispatch, OnlyTheFormsTimerReachesItsHandler) {
     EXPECT_EQ(Recorded.Calls[0].Value, 1004);
 }
 
-TEST_F(FormDispatch, TheProgramsOwnMessagesReachTheirRoute) {
-    for (const UINT message : {kSampleMessage + 1, kSampleMessage - 1, kSampleMessage}) {
+// The program's own messages and the system's alike.
+TEST_F(FormDispatch, RoutedMessagesReachTheirRoute) {
+    for (const UINT message : {kSampleMessage + 1, kSampleMessage - 1, kSampleMessage,
+                               static_cast<UINT>(WM_TIMECHANGE)}) {
         SendMessageW(form(), message, 42, 43);
     }
-    ASSERT_EQ(Recorded.Calls.size(), 1u);
+    ASSERT_EQ(Recorded.Calls.size(), 2u);
     EXPECT_EQ(Recorded.Calls[0].Name, "Message");
     EXPECT_EQ(Recorded.Calls[0].Value, 42);
     EXPECT_EQ(Recorded.Calls[0].ControlId, 43);
+    EXPECT_EQ(Recorded.Calls[1].Name, "Message");
     Recorded.Result = 9;
     EXPECT_EQ(SendMessageW(form(), kSampleMessage, 0, 0), 9);
 }

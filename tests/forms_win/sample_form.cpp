@@ -88,7 +88,10 @@ int MessageArrived(HWND form, WPARAM wParam, LPARAM lParam) {
     return Recorded.Result;
 }
 
-constexpr std::array<MessageRoute, 1> kSampleMessages = {{{kSampleMessage, MessageArrived}}};
+constexpr std::array<MessageRoute, 2> kSampleMessages = {{
+    {kSampleMessage, MessageArrived},
+    {WM_TIMECHANGE, MessageArrived},
+}};
 
 constexpr std::array<CommandRoute, 2> kSampleCommands = {{
     {kSampleCheckBoxId, CheckBoxClicked},
