@@ -18,8 +18,9 @@ constexpr std::array<CommandRoute, 2> kMainFormCommands = {{
     {kCorrectNowButtonId, OnCorrectNowClicked},
 }};
 
-constexpr std::array<MessageRoute, 1> kMainFormMessages = {{
+constexpr std::array<MessageRoute, 2> kMainFormMessages = {{
     {kMeasurementStoredMessage, OnMeasurementStored},
+    {kAutostartFoundMessage, OnAutostartFound},
 }};
 
 }  // namespace

@@ -1,0 +1,28 @@
+// The protected copy: the running program copied into a folder under Program Files, which only
+// administrators, SYSTEM and TrustedInstaller can change. The logon task runs this copy as
+// SYSTEM, never the file the user started, which may sit where anyone can replace it.
+#pragma once
+
+#include <string>
+
+// <the 32-bit Program Files folder>\Quelan_Tikora\QuelanTikora.exe, UTF-8 (Program Files (x86)
+// on 64-bit Windows, Program Files itself on 32-bit Windows); empty when Windows cannot name
+// the folder.
+std::string ProtectedCopyPath();
+
+// Makes the copy byte for byte the running program: its folder is made with the permissions it
+// inherits from Program Files, the bytes go to a temporary file in that folder which then
+// replaces the copy in one step, and the copy is read back. The bytes are read from the very
+// file the process was started from, checked against the running image: a file put at the
+// program's path since it started is never copied. True when the copy now holds those bytes;
+// on failure no temporary file is left. A folder or a copy that is a reparse point (a junction
+// or a link, which could lead the copy elsewhere) is refused.
+bool InstallProtectedCopy();
+
+// True when the copy is a plain file in a plain folder and holds the running program's bytes.
+bool ProtectedCopyIsCurrent();
+
+// Deletes the copy, then its folder if that is empty. A copy that is running (the logon task's
+// instance) cannot be deleted: it is deleted at the next restart, with its folder, and counts as
+// gone. True when nothing stays, or nothing will after the restart.
+bool RemoveProtectedCopy();
