@@ -48,8 +48,8 @@ bool SameWindowsPath(std::string_view left, std::string_view right) {
 // Whether the Run value starts this program: nullopt when it does not, else whether it is
 // quoted.
 std::optional<bool> ReadOwnRunValue() {
-    const std::string value = ReadRegistryText(HKEY_LOCAL_MACHINE, kRunKeyPath,
-                                               kAutostartValueName, {});
+    const std::string value =
+        ReadRegistryText(HKEY_LOCAL_MACHINE, kRunKeyPath, kAutostartValueName, {});
     const std::optional<SilentCommandProgram> program = ProgramOfSilentCommand(value);
     if (!program || !SameWindowsPath(program->Path, ProgramPath())) {
         return std::nullopt;
@@ -137,8 +137,10 @@ std::string CurrentAutostartCommand() {
     return AutostartCommand(ProgramPath());
 }
 
+// One read of the value, which needs no turn: only the UI thread removes it, and a worker at
+// most rewrites it quoted. So OnAutostartFound can never wait for a turn, even if the UI thread
+// handles the message inside a click's work.
 bool IsAutostartRegistered() {
-    const std::lock_guard<std::mutex> lock(RegistrationLock);
     return ReadOwnRunValue().has_value();
 }
 

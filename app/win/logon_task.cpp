@@ -108,8 +108,7 @@ bool RunsAsSystem(ITaskDefinition* definition) {
 }
 
 // The one action of a task when it starts a program: its command and arguments.
-bool ReadSoleExecAction(ITaskDefinition* definition, std::string& command,
-                        std::string& arguments) {
+bool ReadSoleExecAction(ITaskDefinition* definition, std::string& command, std::string& arguments) {
     IActionCollection* rawActions = nullptr;
     if (FAILED(definition->get_Actions(&rawActions))) {
         return false;

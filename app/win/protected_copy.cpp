@@ -133,6 +133,39 @@ bool CopyHoldsProgram(const std::wstring& folder, const ProgramBytes& program) {
            HoldsBytes(copy.get(), program.View.get(), program.Size);
 }
 
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A running program cannot be deleted or replaced, but it can be renamed. The copy, which the
+// logon task's instance may be running, is renamed to a free name beside it, which is then
+// deleted, or deleted when Windows next starts. A deletion at restart is asked for by that name,
+// never by the copy's own, which by then may hold a newer copy.
+bool MoveAside(const std::wstring& folder, const std::wstring& copy) {
+    wchar_t aside[MAX_PATH] = {};
+    if (GetTempFileNameW(folder.c_str(), kTemporaryPrefix, 0, aside) == 0) {
+        return false;
+    }
+    if (!MoveFileExW(copy.c_str(), aside, MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileW(aside);
+        return false;
+    }
+    if (!DeleteFileW(aside)) {
+        MoveFileExW(aside, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+    return true;
+}
+
+// Into place in one step. A copy that is there and cannot be replaced is moved aside first; what
+// else stands there (a folder) cannot be.
+bool PutInPlace(const std::wstring& folder, const wchar_t* temporary, const std::wstring& copy) {
+    constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    return MoveFileExW(temporary, copy.c_str(), kReplace) ||
+           (IsFile(copy) && MoveAside(folder, copy) &&
+            MoveFileExW(temporary, copy.c_str(), kReplace));
+}
+
 bool WriteWhole(const wchar_t* path, const void* bytes, size_t size) {
     const UniqueFileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -175,15 +208,14 @@ bool InstallProtectedCopy() {
         return false;
     }
     // Made empty, with a name of its own, in the same folder: the replacement below is a rename
-    // on one volume, so a reader finds the old copy or the new one, never half of one.
+    // on one volume, so a reader never finds half a copy.
     wchar_t temporary[MAX_PATH] = {};
-    if (GetTempFileNameW(folder.c_str(), kTemporaryPrefix, 0, temporary) == 0) {
-        return false;
-    }
     const std::wstring copy = folder + kCopyFileName;
-    if (!WriteWhole(temporary, program->View.get(), program->Size) ||
-        !MoveFileExW(temporary, copy.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (GetTempFileNameW(folder.c_str(), kTemporaryPrefix, 0, temporary) == 0 ||
+        !WriteWhole(temporary, program->View.get(), program->Size) ||
+        !PutInPlace(folder, temporary, copy)) {
         DeleteFileW(temporary);
+        RemoveDirectoryW(folder.c_str());  // only when it is empty
         return false;
     }
     return CopyHoldsProgram(folder, *program);
@@ -201,17 +233,13 @@ bool RemoveProtectedCopy() {
         return false;
     }
     const std::wstring copy = folder + kCopyFileName;
-    const DWORD attributes = GetFileAttributesW(copy.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        !DeleteFileW(copy.c_str())) {
-        // Running: Windows deletes it, then the folder (by then empty), when it next starts.
-        if (!MoveFileExW(copy.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
-            return false;
-        }
-        MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-        return true;
+    if (IsFile(copy) && !DeleteFileW(copy.c_str()) && !MoveAside(folder, copy)) {
+        return false;
     }
-    // Kept when something else is in it.
-    RemoveDirectoryW(folder.c_str());
+    // Kept when something else is in it. One that still holds a copy moved aside goes at the
+    // restart that deletes that copy, if it is empty then (Windows removes only an empty one).
+    if (!RemoveDirectoryW(folder.c_str()) && GetLastError() == ERROR_DIR_NOT_EMPTY) {
+        MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
     return true;
 }

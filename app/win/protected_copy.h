@@ -14,15 +14,16 @@ std::string ProtectedCopyPath();
 // inherits from Program Files, the bytes go to a temporary file in that folder which then
 // replaces the copy in one step, and the copy is read back. The bytes are read from the very
 // file the process was started from, checked against the running image: a file put at the
-// program's path since it started is never copied. True when the copy now holds those bytes;
-// on failure no temporary file is left. A folder or a copy that is a reparse point (a junction
-// or a link, which could lead the copy elsewhere) is refused.
+// program's path since it started is never copied. A copy that is running is moved aside and
+// deleted at the next restart. True when the copy now holds those bytes; on failure no temporary
+// file is left. A folder that is a reparse point (a junction, which could lead the copy
+// elsewhere) is refused, and so is a copy that is read back as one.
 bool InstallProtectedCopy();
 
 // True when the copy is a plain file in a plain folder and holds the running program's bytes.
 bool ProtectedCopyIsCurrent();
 
 // Deletes the copy, then its folder if that is empty. A copy that is running (the logon task's
-// instance) cannot be deleted: it is deleted at the next restart, with its folder, and counts as
-// gone. True when nothing stays, or nothing will after the restart.
+// instance) cannot be deleted: it is moved aside and deleted at the next restart, with the folder
+// if that is empty then, and counts as gone. True when no copy stays at the copy's path.
 bool RemoveProtectedCopy();

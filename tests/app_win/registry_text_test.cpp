@@ -95,7 +95,7 @@ TEST_F(RunKeyTest, ThisPathInEitherFormCountsAsRegistered) {
         bool Registered;
     } cases[] = {
         {LR"("C:\Program Files\Quelan Tikora\QuelanTikora.exe" 1)", true},
-        {LR"(C:\Program Files\Quelan Tikora\QuelanTikora.exe 1)", true},  // the older form
+        {LR"(C:\Program Files\Quelan Tikora\QuelanTikora.exe 1)", true},    // the older form
         {LR"("c:\program files\quelan tikora\quelantikora.exe" 1)", true},  // as Windows compares
         {nullptr, false},
         {LR"(D:\Moved\QuelanTikora.exe 1)", false},
