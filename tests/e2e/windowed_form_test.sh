@@ -315,8 +315,11 @@ registered_command() {
 # Whether the scheduler holds the logon task: Wine keeps each task as a file of its name.
 logon_task_registered() { [ -f "$WINEPREFIX/drive_c/windows/system32/tasks/Quelan_Tikora" ]; }
 
-# The protected copy in the 32-bit prefix's Program Files.
-readonly kCopyFolder='drive_c/Program Files/Quelan_Tikora'
+# The protected copy's folder: in the 32-bit Program Files, which a 64-bit prefix calls (x86).
+copy_folder() {
+    local x86="$WINEPREFIX/drive_c/Program Files (x86)"
+    [ -d "$x86" ] && echo "$x86/Quelan_Tikora" || echo "$WINEPREFIX/drive_c/Program Files/Quelan_Tikora"
+}
 
 box_is_checked() { [ "$checkbox" = checked ]; }
 
@@ -347,7 +350,7 @@ scenario_autostart() {
     echo "registered: $registered"
     [ "$registered" = "$expected" ] || fail "registered '$registered', expected '$expected'"
     logon_task_registered || fail "ticking registered no logon task"
-    cmp -s "$program" "$WINEPREFIX/$kCopyFolder/QuelanTikora.exe" || fail "no copy of the program"
+    cmp -s "$program" "$(copy_folder)/QuelanTikora.exe" || fail "no copy of the program"
     close_program
 
     start_program || return 0
@@ -369,7 +372,7 @@ scenario_autostart() {
     registered=$(registered_command)
     [ -z "$registered" ] || fail "still registered after unticking: '$registered'"
     ! logon_task_registered || fail "the logon task is still there after unticking"
-    [ ! -e "$WINEPREFIX/$kCopyFolder" ] || fail "the copy's folder is still there after unticking"
+    [ ! -e "$(copy_folder)" ] || fail "the copy's folder is still there after unticking"
     close_program
 }
 
