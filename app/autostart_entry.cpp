@@ -18,11 +18,31 @@ constexpr std::string_view kLineBreak = "\r\n";
 
 }  // namespace
 
-std::string AutostartCommand(std::string_view appFolder, std::string_view appFileName) {
+std::string AutostartCommand(std::string_view programPath) {
     std::string command;
-    command.reserve(appFolder.size() + appFileName.size() + kSilentModeSuffix.size());
-    command.append(appFolder).append(appFileName).append(kSilentModeSuffix);
+    command.reserve(programPath.size() + 2 + kSilentModeSuffix.size());
+    command.append(1, '"').append(programPath).append(1, '"').append(kSilentModeSuffix);
     return command;
+}
+
+std::optional<SilentCommandProgram> ProgramOfSilentCommand(std::string_view command) {
+    if (command.size() <= kSilentModeSuffix.size() ||
+        command.substr(command.size() - kSilentModeSuffix.size()) != kSilentModeSuffix) {
+        return std::nullopt;
+    }
+    std::string_view path = command.substr(0, command.size() - kSilentModeSuffix.size());
+    const bool quoted = path.front() == '"';
+    if (quoted) {
+        if (path.size() < 2 || path.back() != '"') {
+            return std::nullopt;
+        }
+        path = path.substr(1, path.size() - 2);
+    }
+    // No Windows path holds a quote; one left inside was never written by this program.
+    if (path.empty() || path.find('"') != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return SilentCommandProgram{path, quoted};
 }
 
 std::string AutostartFailureText(AutostartChange change) {

@@ -1,4 +1,4 @@
-// The Task Scheduler task that starts the program silently, elevated, when anyone logs on.
+// The Task Scheduler task that starts the protected copy silently, as SYSTEM, when anyone logs on.
 #include "app/logon_task_definition.h"
 
 namespace {
@@ -36,16 +36,18 @@ std::string XmlEscaped(std::string_view text) {
 
 // Why each part reads as it does:
 // - LogonTrigger without a UserId fires at the logon of any user.
-// - The principal is the built-in Users group by its well-known SID (S-1-5-32-545, the same in
-//   every language of Windows), so the task runs in the session of whoever logs on, with that
-//   user's own interactive token: no password is stored and nothing runs before a logon. A
-//   group principal carries no LogonType element; the group logon type is given when the task
-//   is registered. HighestAvailable runs it elevated for an administrator (what setting the
-//   clock needs) and plainly for anyone else, where the correction is refused as it would be
-//   from the window.
+// - The principal is the SYSTEM account by its well-known SID (S-1-5-18, the same in every
+//   language of Windows); the service-account logon type is given when the task is registered.
+//   SYSTEM may set the clock and needs no elevation, so a standard user's logon corrects it too;
+//   no password is stored. A service account's principal carries no LogonType element: the
+//   scheduler takes the logon type from the registration. (RunLevel is what the scheduler itself
+//   writes for such a task; SYSTEM's token is never filtered.)
+// - The action runs the protected copy, which only administrators can change: what the task
+//   starts with every right on the machine is never a file that a user can replace.
 // - No battery, idle or network condition (the program waits for the network itself), no
 //   time limit (PT0S: it ends on its own once the clock is set), and a logon while an earlier
-//   copy still waits for the network starts no second one.
+//   copy still waits for the network starts no second one. Priority 6 is normal; the default, 7,
+//   runs it below normal with low-priority input and output.
 // - The path is quoted so that one holding spaces stays one command; the argument is separate.
 constexpr std::string_view kBeforeCommand = R"(<?xml version="1.0" encoding="UTF-16"?>
 <Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task">
@@ -59,7 +61,7 @@ constexpr std::string_view kBeforeCommand = R"(<?xml version="1.0" encoding="UTF
   </Triggers>
   <Principals>
     <Principal id="Author">
-      <GroupId>S-1-5-32-545</GroupId>
+      <UserId>S-1-5-18</UserId>
       <RunLevel>HighestAvailable</RunLevel>
     </Principal>
   </Principals>
@@ -74,6 +76,7 @@ constexpr std::string_view kBeforeCommand = R"(<?xml version="1.0" encoding="UTF
       <RestartOnIdle>false</RestartOnIdle>
     </IdleSettings>
     <ExecutionTimeLimit>PT0S</ExecutionTimeLimit>
+    <Priority>6</Priority>
     <Enabled>true</Enabled>
   </Settings>
   <Actions Context="Author">
@@ -96,12 +99,4 @@ std::string LogonTaskXml(std::string_view programPath) {
         .append(XmlEscaped(kLogonTaskArguments))
         .append(kAfterArguments);
     return xml;
-}
-
-bool IsLogonTaskActionFor(std::string_view command, std::string_view arguments,
-                          std::string_view programPath) {
-    if (command.size() >= 2 && command.front() == '"' && command.back() == '"') {
-        command = command.substr(1, command.size() - 2);
-    }
-    return command == programPath && arguments == kLogonTaskArguments;
 }

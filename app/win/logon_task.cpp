@@ -6,8 +6,11 @@
 
 #include <taskschd.h>
 
+#include <sddl.h>
+
 #include <string>
 
+#include "app/autostart_entry.h"
 #include "app/logon_task_definition.h"
 #include "app/win/com_ownership.h"
 #include "core/win/wide_text.h"
@@ -71,15 +74,43 @@ HRESULT DeleteTaskIn(ITaskFolder* folder) {
     return name ? folder->DeleteTask(name.get(), 0) : E_OUTOFMEMORY;
 }
 
-// The one action of a task when it starts a program: its command and arguments.
-bool ReadSoleExecAction(IRegisteredTask* task, std::string& command, std::string& arguments) {
-    ITaskDefinition* rawDefinition = nullptr;
-    if (FAILED(task->get_Definition(&rawDefinition))) {
+// True when the account is LocalSystem: the scheduler may give it back as its SID or by a name.
+bool IsLocalSystem(const std::wstring& account) {
+    PSID sid = nullptr;
+    bool system = false;
+    if (account.rfind(L"S-", 0) == 0 && ConvertStringSidToSidW(account.c_str(), &sid)) {
+        system = IsWellKnownSid(sid, WinLocalSystemSid) != FALSE;
+        LocalFree(sid);
+        return system;
+    }
+    BYTE named[SECURITY_MAX_SID_SIZE] = {};
+    DWORD namedBytes = sizeof(named);
+    wchar_t domain[256] = {};
+    DWORD domainChars = 256;
+    SID_NAME_USE use{};
+    return !account.empty() &&
+           LookupAccountNameW(nullptr, account.c_str(), named, &namedBytes, domain, &domainChars,
+                              &use) &&
+           IsWellKnownSid(named, WinLocalSystemSid);
+}
+
+bool RunsAsSystem(ITaskDefinition* definition) {
+    IPrincipal* rawPrincipal = nullptr;
+    if (FAILED(definition->get_Principal(&rawPrincipal)) || rawPrincipal == nullptr) {
         return false;
     }
-    const UniqueComPtr<ITaskDefinition> definition(rawDefinition);
+    const UniqueComPtr<IPrincipal> principal(rawPrincipal);
+    BSTR rawUser = nullptr;
+    const HRESULT status = principal.get()->get_UserId(&rawUser);
+    const UniqueBstr user(rawUser);
+    return SUCCEEDED(status) && user &&
+           IsLocalSystem(std::wstring(user.get(), SysStringLen(user.get())));
+}
+
+// The one action of a task when it starts a program: its command and arguments.
+bool ReadSoleExecAction(ITaskDefinition* definition, std::string& command, std::string& arguments) {
     IActionCollection* rawActions = nullptr;
-    if (FAILED(definition.get()->get_Actions(&rawActions))) {
+    if (FAILED(definition->get_Actions(&rawActions))) {
         return false;
     }
     const UniqueComPtr<IActionCollection> actions(rawActions);
@@ -124,12 +155,12 @@ bool RegisterLogonTask(std::string_view programPath) {
     if (!folder || !name || !xml) {
         return false;
     }
-    // The principal in the definition is a group: the group logon type lets it run in the
-    // session of any member who logs on. No account or password is handed over.
+    // The account is the definition's principal, SYSTEM; a service account is registered with
+    // its own logon type and no password. Only an administrator may register such a task.
     IRegisteredTask* rawTask = nullptr;
     const HRESULT status =
         folder.get()->RegisterTask(name.get(), xml.get(), TASK_CREATE_OR_UPDATE, NoValue(),
-                                   NoValue(), TASK_LOGON_GROUP, NoValue(), &rawTask);
+                                   NoValue(), TASK_LOGON_SERVICE_ACCOUNT, NoValue(), &rawTask);
     const UniqueComPtr<IRegisteredTask> task(rawTask);
     if (status == S_OK) {
         return true;
@@ -151,20 +182,32 @@ bool LogonTaskExists() {
     return folder && GetLogonTask(folder.get());
 }
 
-bool LogonTaskRunsProgram(std::string_view programPath) {
+std::optional<std::string> LogonTaskSystemProgram() {
     const ComScope com;
     if (!com.Usable()) {
-        return false;
+        return std::nullopt;
     }
     const UniqueComPtr<ITaskFolder> folder = OpenRootFolder();
-    if (!folder) {
-        return false;
+    const UniqueComPtr<IRegisteredTask> task =
+        folder ? GetLogonTask(folder.get()) : UniqueComPtr<IRegisteredTask>();
+    ITaskDefinition* rawDefinition = nullptr;
+    if (!task || FAILED(task.get()->get_Definition(&rawDefinition))) {
+        return std::nullopt;
     }
-    const UniqueComPtr<IRegisteredTask> task = GetLogonTask(folder.get());
+    const UniqueComPtr<ITaskDefinition> definition(rawDefinition);
     std::string command;
     std::string arguments;
-    return task && ReadSoleExecAction(task.get(), command, arguments) &&
-           IsLogonTaskActionFor(command, arguments, programPath);
+    if (!RunsAsSystem(definition.get()) ||
+        !ReadSoleExecAction(definition.get(), command, arguments)) {
+        return std::nullopt;
+    }
+    // The action read as one command line, so that it is judged as the Run value is.
+    const std::string line = command + ' ' + arguments;
+    const std::optional<SilentCommandProgram> program = ProgramOfSilentCommand(line);
+    if (!program) {
+        return std::nullopt;
+    }
+    return std::string(program->Path);
 }
 
 bool DeleteLogonTask() {

@@ -18,8 +18,9 @@ constexpr std::array<CommandRoute, 2> kMainFormCommands = {{
     {kCorrectNowButtonId, OnCorrectNowClicked},
 }};
 
-constexpr std::array<MessageRoute, 4> kMainFormMessages = {{
+constexpr std::array<MessageRoute, 5> kMainFormMessages = {{
     {kMeasurementStoredMessage, OnMeasurementStored},
+    {kAutostartFoundMessage, OnAutostartFound},
     {WM_TIMECHANGE, OnTimeChanged},
     {WM_POWERBROADCAST, OnPowerBroadcast},
     {WM_TIMER, OnMeasurementTimer},

@@ -120,9 +120,10 @@ Outcome MeasureOnce(HWND form, Turn turn) {
 unsigned __stdcall MeasurementWorker(void* formArgument) {
     const HWND form = static_cast<HWND>(formArgument);
     // Sent messages: handled on the UI thread while this one waits. The worker never unticks
-    // the box: the user may have ticked it meanwhile.
+    // the box: the user may have ticked it meanwhile; the UI thread ticks it only if the program
+    // is still registered then.
     if (!TakeTurn().Quiet && AutostartCheck.load()()) {
-        SetChecked(ControlWindows.AutostartCheckBox, true);
+        SendMessageW(form, kAutostartFoundMessage, 0, 0);
     }
     for (;;) {
         const Turn turn = TakeTurn();

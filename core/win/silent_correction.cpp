@@ -13,9 +13,10 @@
 
 namespace {
 
-// Session-wide (the Local namespace): the logon start through the Run key and the one through
-// the scheduled task, or a user's second start, all meet here.
-constexpr wchar_t kSilentTurnName[] = L"Local\\Quelan_Tikora_SilentCorrection";
+// Machine-wide (the Global namespace): the logon task's instance runs as SYSTEM in session 0,
+// the Run value's (where Windows runs it) in the user's session, and a second user's logon
+// starts another task instance; all of them meet here.
+constexpr wchar_t kSilentTurnName[] = L"Global\\Quelan_Tikora_SilentCorrection";
 
 // The turn this process took. Never given back: the process ends right after its correction,
 // and the system releases the mutex then.
@@ -62,8 +63,8 @@ bool SilentModeRequested() {
 bool TakeSilentCorrectionTurn() {
     UniqueKernelHandle turn(CreateMutexW(nullptr, FALSE, kSilentTurnName));
     if (!turn) {
-        // Access denied: the mutex exists and was made by a process we may not touch, an
-        // instance running with other rights, which is correcting already.
+        // Access denied: the mutex exists and was made by a process we may not touch (SYSTEM's
+        // gives an administrator no full access), an instance with other rights: held.
         return GetLastError() != ERROR_ACCESS_DENIED;
     }
     // Whether it existed already says nothing: an instance that gave up may keep it alive

@@ -3,32 +3,48 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "app/registry_text_limits.h"
 
 namespace {
 
-TEST(AutostartCommand, IsThePathAndTheSilentArgumentUnquoted) {
+// What is written is read back quoted; the older unquoted form is still read; nothing else is.
+TEST(AutostartCommand, TheTwoReadableFormsAndWhatIsNotOurs) {
+    const std::string path = R"(C:\My Tools\clock.exe)";
     const struct {
-        std::string Folder, FileName, Command;
+        std::string Command;
+        std::optional<SilentCommandProgram> Program;
     } cases[] = {
-        {R"(D:\Tools\)", "clock.exe", R"(D:\Tools\clock.exe 1)"},
-        {R"(C:\Program Files\Quelan Tikora\)", "Quelan Tikora.exe",
-         R"(C:\Program Files\Quelan Tikora\Quelan Tikora.exe 1)"},
-        {"", "clock.exe", "clock.exe 1"},  // a path without a separator
-        {"C:\\\xE5\xB7\xA5\xE5\x85\xB7\\", "clock.exe",
-         "C:\\\xE5\xB7\xA5\xE5\x85\xB7\\clock.exe 1"},
+        {'"' + path + "\" 1", SilentCommandProgram{path, true}},
+        {path + " 1", SilentCommandProgram{path, false}},
+        {"\"C:\\\xE5\xB7\xA5\xE5\x85\xB7\\clock.exe\" 1",  // "C:\工具\clock.exe" 1
+         SilentCommandProgram{"C:\\\xE5\xB7\xA5\xE5\x85\xB7\\clock.exe", true}},
+        {'"' + path + "\" 2", std::nullopt},
+        {'"' + path + '"', std::nullopt},
+        {'"' + path + "\" 1 ", std::nullopt},
+        {'"' + path + " 1", std::nullopt},
+        {"\"\" 1", std::nullopt},
+        {" 1", std::nullopt},
+        {R"(C:\a"b.exe 1)", std::nullopt},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(AutostartCommand(c.Folder, c.FileName), c.Command);
+        const auto program = ProgramOfSilentCommand(c.Command);
+        ASSERT_EQ(program.has_value(), c.Program.has_value()) << c.Command;
+        if (program) {
+            EXPECT_EQ(program->Path, c.Program->Path) << c.Command;
+            EXPECT_EQ(program->Quoted, c.Program->Quoted) << c.Command;
+            if (program->Quoted) {
+                EXPECT_EQ(AutostartCommand(program->Path), c.Command);
+            }
+        }
     }
 }
 
 TEST(RegistryTextLimits, TextsFitWithTheirTerminatingZero) {
-    const std::string fileName = "clock.exe";
-    // Folder sizes that put the command exactly at the limit, and one byte beyond it.
-    const size_t folderAtLimit = kMaxRegistryTextBytes - fileName.size() - 2;
+    // A path that puts the command (two quotes and " 1" added) exactly at the limit.
+    const size_t pathAtLimit = kMaxRegistryTextBytes - 4;
     const struct {
         std::string Text;
         bool Fits;
@@ -36,8 +52,8 @@ TEST(RegistryTextLimits, TextsFitWithTheirTerminatingZero) {
         {"", true},
         {std::string(1023, 'a'), true},
         {std::string(1024, 'a'), false},
-        {AutostartCommand(std::string(folderAtLimit, 'f'), fileName), true},
-        {AutostartCommand(std::string(folderAtLimit + 1, 'f'), fileName), false},
+        {AutostartCommand(std::string(pathAtLimit, 'f')), true},
+        {AutostartCommand(std::string(pathAtLimit + 1, 'f')), false},
         // Counted in bytes: 341 three-byte characters fit, 342 do not.
         {[] {
              std::string text;

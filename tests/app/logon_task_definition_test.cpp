@@ -1,5 +1,4 @@
-// The logon task's definition, read back by libxml2, and which task actions count as this
-// program's.
+// The logon task's definition, read back by libxml2.
 #include "app/logon_task_definition.h"
 
 #include <gtest/gtest.h>
@@ -22,9 +21,10 @@ std::string Query(xmlXPathContext* context, const char* expression) {
     return value;
 }
 
-TEST(LogonTaskXml, ParsesBackToTheElevatedLogonTaskForThePath) {
+TEST(LogonTaskXml, ParsesBackToTheSystemLogonTaskForTheCopy) {
     const std::string paths[] = {
-        R"(C:\Program Files\Quelan Tikora\QuelanTikora.exe)", R"(D:\R&D\Bob's tools\clock.exe)",
+        R"(C:\Program Files (x86)\Quelan_Tikora\QuelanTikora.exe)",  // the copy on 64-bit Windows
+        R"(D:\R&D\Bob's tools\clock.exe)",
         "C:\\\xE5\xB7\xA5\xE5\x85\xB7\\\xE6\x97\xB6\xE9\x92\x9F.exe",  // C:\工具\时钟.exe
     };
     for (const std::string& path : paths) {
@@ -49,10 +49,10 @@ TEST(LogonTaskXml, ParsesBackToTheElevatedLogonTaskForThePath) {
             // One trigger: a logon, of anyone.
             {"count(/t:Task/t:Triggers/*)", "1"},
             {"count(/t:Task/t:Triggers/t:LogonTrigger[not(t:UserId)])", "1"},
-            // One principal, the Users group, elevated where it can be; the action runs as it.
+            // One principal, SYSTEM by its SID, and no group; the action runs as it.
             {"count(//t:Principal)", "1"},
-            {"string(//t:Principal/t:GroupId)", "S-1-5-32-545"},
-            {"string(//t:Principal/t:RunLevel)", "HighestAvailable"},
+            {"string(//t:Principal/t:UserId)", "S-1-5-18"},
+            {"count(//t:Principal/t:GroupId)", "0"},
             {"string(//t:Principal/@id = /t:Task/t:Actions/@Context)", "true"},
             // One action: the quoted path, and the silent argument on its own.
             {"count(/t:Task/t:Actions/*)", "1"},
@@ -64,29 +64,11 @@ TEST(LogonTaskXml, ParsesBackToTheElevatedLogonTaskForThePath) {
             {"string(//t:Settings/t:RunOnlyIfIdle)", "false"},
             {"string(//t:Settings/t:ExecutionTimeLimit)", "PT0S"},
             {"string(//t:Settings/t:MultipleInstancesPolicy)", "IgnoreNew"},
+            {"string(//t:Settings/t:Priority)", "6"},  // normal, not below
         };
         for (const auto& row : rows) {
             EXPECT_EQ(Query(context.get(), row.Expression), row.Expected) << row.Expression;
         }
-    }
-}
-
-TEST(IsLogonTaskActionFor, OnlyThisPathWithTheSilentArgument) {
-    const std::string path = R"(C:\Program Files\Quelan Tikora\QuelanTikora.exe)";
-    const struct {
-        std::string Command, Arguments;
-        bool Matches;
-    } cases[] = {
-        {'"' + path + '"', "1", true},
-        {path, "1", true},
-        {R"("D:\Moved\QuelanTikora.exe")", "1", false},
-        {R"("c:\program files\quelan tikora\quelantikora.exe")", "1", false},
-        {'"' + path, "1", false},
-        {'"' + path + '"', "2", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(IsLogonTaskActionFor(c.Command, c.Arguments, path), c.Matches)
-            << c.Command << " / " << c.Arguments;
     }
 }
 

@@ -1,7 +1,7 @@
-// The autostart check box on the real main form against the real machine-wide Run key and the
-// real logon task: the box shows the registration when the form opens (and a missing task is
-// registered again), clicks add and remove both, and refused changes undo what was done, put
-// the box back and show the failure message.
+// The autostart check box on the real main form against the real machine-wide Run key, the real
+// logon task and the real protected copy under the prefix's Program Files: the box shows the
+// registration when the form opens (and the rest is repaired), clicks add and remove all three,
+// and refused changes undo what was done, put the box back and show the failure message.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr wchar_t kCommand[] = LR"(C:\Program Files\Quelan Tikora\QuelanTikora.exe 1)";
+constexpr wchar_t kCommand[] = LR"("C:\Program Files\Quelan Tikora\QuelanTikora.exe" 1)";
 constexpr wchar_t kMovedCommand[] = LR"(D:\Old Place\QuelanTikora.exe 1)";
 
 // Held shut while a test wants the first measurement still running.
@@ -84,8 +84,8 @@ protected:
 };
 
 TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExactCommand) {
-    // Each registration below is the Run value alone, as an older build wrote it: the form
-    // registers the missing task for its own command only.
+    // Each registration below is the Run value beside a stale copy, as an older build left it:
+    // the form refreshes the copy, quotes the value and registers the task for its own path only.
     const struct {
         const wchar_t* Stored;  // nullptr: nothing registered
         bool Ticked;
@@ -93,11 +93,12 @@ TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExact
         {kCommand, true},
         {nullptr, false},
         {kMovedCommand, false},
-        {LR"(C:\PROGRAM FILES\QUELAN TIKORA\QUELANTIKORA.EXE 1)", false},
+        {LR"(C:\PROGRAM FILES\QUELAN TIKORA\QUELANTIKORA.EXE 1)", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Stored != nullptr ? Narrow(c.Stored) : "nothing registered");
         AutostartCleanup::Clean();
+        PlantStaleCopy();
         if (c.Stored != nullptr) {
             StoreRunText(c.Stored);
         }
@@ -116,10 +117,14 @@ TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExact
         CloseForm();
         measurementGate = nullptr;
         EXPECT_EQ(LogonTaskExists(), c.Ticked);
+        EXPECT_EQ(CopyIsProgram(), c.Ticked);
+        if (c.Ticked) {
+            EXPECT_EQ(RunText(), kCommand);
+        }
     }
 }
 
-TEST_F(AutostartFormTest, TickingWritesTheExactCommandAndUntickingDeletesIt) {
+TEST_F(AutostartFormTest, TickingRegistersAllThreeAndUntickingRemovesThem) {
     StoreRunText(kMovedCommand);  // an older registration, from before the program was moved
     OpenForm();
     const MessageBoxWatcher watcher(Widen(kAutostartValueName), ControlWindows.AutostartCheckBox);
@@ -128,10 +133,12 @@ TEST_F(AutostartFormTest, TickingWritesTheExactCommandAndUntickingDeletesIt) {
     EXPECT_TRUE(Ticked());
     EXPECT_EQ(RunText(), kCommand);
     EXPECT_TRUE(LogonTaskExists());
+    EXPECT_TRUE(CopyIsProgram());
     Click();
     EXPECT_FALSE(Ticked());
     EXPECT_FALSE(RunText().has_value());
     EXPECT_FALSE(LogonTaskExists());
+    EXPECT_EQ(GetFileAttributesW(CopyFolder().c_str()), INVALID_FILE_ATTRIBUTES);
     Click();  // and once more, after nothing was registered
     EXPECT_EQ(RunText(), kCommand);
     EXPECT_TRUE(LogonTaskExists());
@@ -145,22 +152,30 @@ TEST_F(AutostartFormTest, RefusedChangesPutTheBoxBackAndSayWhy) {
         bool LockKey;
         bool TaskRefuses;    // the scheduler refuses to add or to remove the task
         std::string Folder;  // empty: the usual folder
+        bool CopyRefused;    // a folder stands at the copy's path
         bool TickedAfter;
         std::optional<AutostartChange> Message;
     } cases[] = {
-        {"ticking a read-only key", nullptr, true, false, "", false, AutostartChange::Adding},
-        {"unticking a read-only key", kCommand, true, false, "", true, AutostartChange::Clearing},
+        // The copy was made, and is taken back.
+        {"ticking a read-only key", nullptr, true, false, "", false, false,
+         AutostartChange::Adding},
+        // The task was deleted, and comes back beside the value that stays.
+        {"unticking a read-only key", kCommand, true, false, "", false, true,
+         AutostartChange::Clearing},
         // The stale value stays, but it is not this program's registration: nothing to say.
-        {"unticking another path's entry", kMovedCommand, true, false, "", false, std::nullopt},
+        {"unticking another path's entry", kMovedCommand, true, false, "", false, false,
+         std::nullopt},
         // A command the buffers cannot hold is refused, never written cut short.
         {"ticking with an overlong path", nullptr, false, false,
-         "C:\\" + std::string(1020, 'd') + "\\", false, AutostartChange::Adding},
-        // The value was written, and is taken back: nothing is left that the box does not show.
-        {"ticking while the scheduler refuses the task", nullptr, false, true, "", false,
+         "C:\\" + std::string(1020, 'd') + "\\", false, false, AutostartChange::Adding},
+        // The copy and the value were written, and are taken back.
+        {"ticking while the scheduler refuses the task", nullptr, false, true, "", false, false,
          AutostartChange::Adding},
-        // The task stays, and so does the value.
-        {"unticking while the scheduler keeps the task", kCommand, false, true, "", true,
+        // Nothing else is touched while the task stays.
+        {"unticking while the scheduler keeps the task", kCommand, false, true, "", false, true,
          AutostartChange::Clearing},
+        {"ticking where no copy can be made", nullptr, false, false, "", true, false,
+         AutostartChange::Adding},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -172,6 +187,9 @@ TEST_F(AutostartFormTest, RefusedChangesPutTheBoxBackAndSayWhy) {
             AppInfo.AppFolder = c.Folder;
         }
         OpenForm();
+        if (c.CopyRefused) {
+            ASSERT_TRUE(BlockCopy());
+        }
         if (c.Stored != nullptr && !Ticked()) {
             SendMessageW(ControlWindows.AutostartCheckBox, BM_SETCHECK, BST_CHECKED, 0);
         }
@@ -205,6 +223,8 @@ TEST_F(AutostartFormTest, RefusedChangesPutTheBoxBackAndSayWhy) {
         }
         EXPECT_EQ(RunText(),
                   c.Stored != nullptr ? std::optional<std::wstring>(c.Stored) : std::nullopt);
+        EXPECT_EQ(LogonTaskExists(), c.TickedAfter);
+        EXPECT_EQ(CopyIsProgram(), c.TickedAfter);
         CloseForm();
         AppInfo.AppFolder = R"(C:\Program Files\Quelan Tikora\)";
     }

@@ -43,8 +43,8 @@ TEST_F(LogonTaskTest, RegistersUnderTheNameAndDeletesOnce) {
         const std::string stored = StoredDefinition();
         EXPECT_NE(stored.find("<DisallowStartIfOnBatteries>false<"), std::string::npos);
         EXPECT_NE(stored.find("<ExecutionTimeLimit>PT0S<"), std::string::npos);
-        // Wine drops every action it reads, so no task can be shown to run this program.
-        EXPECT_FALSE(LogonTaskRunsProgram(path));
+        // Wine drops the principal and the actions it reads: no task is shown to run anything.
+        EXPECT_FALSE(LogonTaskSystemProgram().has_value());
     }
     EXPECT_TRUE(DeleteLogonTask());
     EXPECT_FALSE(LogonTaskExists());

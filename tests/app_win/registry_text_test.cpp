@@ -86,7 +86,7 @@ TEST_F(RunKeyTest, DataOfAnyShapeReadsWithoutOverrun) {
               kFallback);
 }
 
-TEST_F(RunKeyTest, OnlyTheExactCommandCountsAsRegistered) {
+TEST_F(RunKeyTest, ThisPathInEitherFormCountsAsRegistered) {
     const AppInformation saved = AppInfo;
     AppInfo.AppFolder = R"(C:\Program Files\Quelan Tikora\)";
     AppInfo.AppFileName = "QuelanTikora.exe";
@@ -94,13 +94,12 @@ TEST_F(RunKeyTest, OnlyTheExactCommandCountsAsRegistered) {
         const wchar_t* Stored;  // nullptr: no value
         bool Registered;
     } cases[] = {
-        {LR"(C:\Program Files\Quelan Tikora\QuelanTikora.exe 1)", true},
+        {LR"("C:\Program Files\Quelan Tikora\QuelanTikora.exe" 1)", true},
+        {LR"(C:\Program Files\Quelan Tikora\QuelanTikora.exe 1)", true},    // the older form
+        {LR"("c:\program files\quelan tikora\quelantikora.exe" 1)", true},  // as Windows compares
         {nullptr, false},
         {LR"(D:\Moved\QuelanTikora.exe 1)", false},
-        {LR"(c:\program files\quelan tikora\quelantikora.exe 1)", false},
-        {LR"("C:\Program Files\Quelan Tikora\QuelanTikora.exe" 1)", false},
-        {LR"(C:\Program Files\Quelan Tikora\QuelanTikora.exe 2)", false},
-        {LR"(C:\Program Files\Quelan Tikora\QuelanTikora.exe 1 )", false},
+        {LR"("C:\Program Files\Quelan Tikora\QuelanTikora.exe" 2)", false},
         {LR"(C:\Program Files\Quelan Tikora\QuelanTikora.exe)", false},
     };
     for (const auto& c : cases) {
@@ -111,7 +110,7 @@ TEST_F(RunKeyTest, OnlyTheExactCommandCountsAsRegistered) {
         }
         EXPECT_EQ(IsAutostartRegistered(), c.Registered);
     }
-    EXPECT_EQ(CurrentAutostartCommand(), R"(C:\Program Files\Quelan Tikora\QuelanTikora.exe 1)");
+    EXPECT_EQ(CurrentAutostartCommand(), R"("C:\Program Files\Quelan Tikora\QuelanTikora.exe" 1)");
     AppInfo = saved;
 }
 

@@ -1,9 +1,14 @@
 // The machine-wide Run key and the logon task as the autostart tests see them.
 #include "tests/app_win/run_key.h"
 
-#include "app/win/logon_task.h"
-
 #include <sddl.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/win/app_info.h"
+#include "app/win/logon_task.h"
 
 namespace {
 
@@ -52,10 +57,49 @@ std::wstring TaskFilePath() {
     return std::wstring(system) + L"\\Tasks\\Quelan_Tikora";
 }
 
+std::wstring CopyFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"ProgramFiles(x86)", folder, MAX_PATH) == 0) {
+        GetEnvironmentVariableW(L"ProgramFiles", folder, MAX_PATH);
+    }
+    return std::wstring(folder) + L"\\Quelan_Tikora";
+}
+
+std::wstring CopyPath() {
+    return CopyFolder() + L"\\QuelanTikora.exe";
+}
+
+namespace {
+
+std::string FileBytes(const std::wstring& path) {
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    return file ? std::string(std::istreambuf_iterator<char>(file), {}) : std::string();
+}
+
+}  // namespace
+
+bool CopyIsProgram() {
+    const std::string copy = FileBytes(CopyPath());
+    return !copy.empty() && copy == FileBytes(ModuleFilePath(nullptr));
+}
+
+void PlantStaleCopy() {
+    CreateDirectoryW(CopyFolder().c_str(), nullptr);
+    std::ofstream(std::filesystem::path(CopyPath()), std::ios::binary) << "an older version";
+}
+
+bool BlockCopy() {
+    CreateDirectoryW(CopyFolder().c_str(), nullptr);
+    return CreateDirectoryW(CopyPath().c_str(), nullptr) != FALSE;
+}
+
 void AutostartCleanup::Clean() {
     DeleteRunValue();
     RemoveDirectoryW(TaskFilePath().c_str());
     DeleteLogonTask();
+    DeleteFileW(CopyPath().c_str());
+    RemoveDirectoryW(CopyPath().c_str());
+    RemoveDirectoryW(CopyFolder().c_str());
 }
 
 ReadOnlyRunKey::ReadOnlyRunKey() : key_(OpenRunKey(READ_CONTROL | WRITE_DAC)) {

@@ -24,8 +24,19 @@ void DeleteRunValue();
 // Where the scheduler keeps the logon task's definition (a 32-bit prefix: no redirection).
 std::wstring TaskFilePath();
 
-// Removes the program's value and its logon task, with anything standing in the task's place,
-// on construction and destruction.
+// The protected copy's folder, from the environment (%ProgramFiles(x86)%, else %ProgramFiles%),
+// and the copy in it.
+std::wstring CopyFolder();
+std::wstring CopyPath();
+// True when the copy is byte for byte this test program, the program the code under test copies.
+bool CopyIsProgram();
+// A copy with other bytes in its place, as an older version would have left.
+void PlantStaleCopy();
+// A folder standing at the copy's path, which no file can replace: the copy is refused.
+bool BlockCopy();
+
+// Removes the program's value, its logon task and its copy's folder, with anything standing in
+// their place, on construction and destruction.
 class AutostartCleanup {
 public:
     AutostartCleanup() { Clean(); }

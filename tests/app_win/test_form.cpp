@@ -4,6 +4,8 @@
 #include <string>
 
 #include "core/win/wide_text.h"
+#include "app/win/autostart.h"
+#include "app/win/control_ops.h"
 #include "app/win/main_form_controller.h"
 #include "app/win/main_form_controls.h"
 #include "app/win/measurement_worker.h"
@@ -42,6 +44,9 @@ HWND Control(HWND form, const wchar_t* className, const wchar_t* text, DWORD sty
 LRESULT CALLBACK TestFormProc(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kMeasurementStoredMessage) {
         return OnMeasurementStored(form, wParam, lParam);
+    }
+    if (message == kAutostartFoundMessage) {  // the fake check found it: tick as the form would
+        SetChecked(ControlWindows.AutostartCheckBox, true);
     }
     return DefWindowProcW(form, message, wParam, lParam);
 }

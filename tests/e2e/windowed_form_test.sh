@@ -15,10 +15,11 @@
 #                        until the slow follow-up measurement brings the offset back; with the
 #                        server stopped, a second click leaves "获取中" and the button off
 #   close_while_waiting  the source never answers; closing the form ends the process at once
-#   autostart            from a folder with spaces: ticking registers the program's path and
-#                        " 1", unquoted, and the logon task; the box is ticked at the next
-#                        start; the registered command, started as Windows starts it at logon,
-#                        corrects the clock without a window; unticking removes both
+#   autostart            from a folder with spaces: ticking copies the program under Program
+#                        Files and registers its path, quoted, and " 1", and the logon task; the
+#                        box is ticked at the next start; the registered command, started as
+#                        Windows starts it at logon, corrects the clock without a window;
+#                        unticking removes all three
 # Exits 77 (skipped) where private network and mount namespaces cannot be made.
 # TIKORA_SCREENSHOT=file.png saves the form in offset_and_click (the README's picture);
 # TIKORA_KEEP_WORK=1 keeps the work folder with the program's output for a look afterwards.
@@ -314,6 +315,12 @@ registered_command() {
 # Whether the scheduler holds the logon task: Wine keeps each task as a file of its name.
 logon_task_registered() { [ -f "$WINEPREFIX/drive_c/windows/system32/tasks/Quelan_Tikora" ]; }
 
+# The protected copy's folder: in the 32-bit Program Files, which a 64-bit prefix calls (x86).
+copy_folder() {
+    local x86="$WINEPREFIX/drive_c/Program Files (x86)"
+    [ -d "$x86" ] && echo "$x86/Quelan_Tikora" || echo "$WINEPREFIX/drive_c/Program Files/Quelan_Tikora"
+}
+
 box_is_checked() { [ "$checkbox" = checked ]; }
 
 # Polls the form until the test "$@" holds, about ten times a second for limit_tenths.
@@ -334,7 +341,7 @@ scenario_autostart() {
     mkdir -p "$folder"
     cp "$program" "$folder/QuelanTikora.exe"
     program="$folder/QuelanTikora.exe"
-    expected="$(wine winepath -w "$program" 2>/dev/null | tr -d '\r') 1"
+    expected="\"$(wine winepath -w "$program" 2>/dev/null | tr -d '\r')\" 1"
     start_server && start_program || return 0
     read_state
     [ "$checkbox" = unchecked ] || fail "the box is $checkbox before anything was registered"
@@ -343,6 +350,7 @@ scenario_autostart() {
     echo "registered: $registered"
     [ "$registered" = "$expected" ] || fail "registered '$registered', expected '$expected'"
     logon_task_registered || fail "ticking registered no logon task"
+    cmp -s "$program" "$(copy_folder)/QuelanTikora.exe" || fail "no copy of the program"
     close_program
 
     start_program || return 0
@@ -364,6 +372,7 @@ scenario_autostart() {
     registered=$(registered_command)
     [ -z "$registered" ] || fail "still registered after unticking: '$registered'"
     ! logon_task_registered || fail "the logon task is still there after unticking"
+    [ ! -e "$(copy_folder)" ] || fail "the copy's folder is still there after unticking"
     close_program
 }
 
