@@ -6,6 +6,7 @@
 
 #include "app/readout_texts.h"
 #include "app/readout_ticks.h"
+#include "app/win/button_focus.h"
 #include "app/win/control_ops.h"
 #include "app/win/measurement_worker.h"
 #include "core/network_state.h"
@@ -55,7 +56,8 @@ int OnCorrectNowClicked(int, HWND form, HWND, int) {
     CorrectLocalClock();
     // Off until a measurement of the corrected clock has been stored. The offset is spent: the
     // read-outs show the corrected clock meanwhile.
-    DisableControl(ControlWindows.CorrectNowButton);
+    DisableButtonParkingFocus(ControlWindows.CorrectNowButton,
+                              ControlWindows.ClockFaceWindows[kNetworkFaceIndex]);
     RestartMeasurementAfterCorrection(form);
     return 0;
 }
@@ -64,7 +66,7 @@ int OnMeasurementStored(HWND, WPARAM request, LPARAM) {
     // Checked here, on the UI thread that makes every request: a measurement that finished just
     // as the button was pressed measured the clock from before the correction.
     if (IsNewestMeasurement(request)) {
-        EnableControl(ControlWindows.CorrectNowButton);
+        EnableButtonTakingBackFocus(ControlWindows.CorrectNowButton);
     }
     return 0;
 }
