@@ -1,10 +1,11 @@
 // The real main form shown and active: its read-outs tick just after each second of the network
-// time, and the keyboard still works after the button has been pressed with Space. These tests
+// time, and a key meant for the button never changes the autostart box. These tests
 // activate the form and time its ticks, so CTest runs them alone.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <vector>
 
 #include "app/main_form_design.h"
@@ -13,6 +14,7 @@
 #include "app/win/main_form_controls.h"
 #include "app/win/measurement_worker.h"
 #include "core/network_state.h"
+#include "core/scope_exit.h"
 #include "core/win/local_clock.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/message_pump.h"
@@ -23,10 +25,19 @@ bool NotRegistered() {
     return false;
 }
 
+// While set, a measurement waits before it answers: the button stays off meanwhile.
+std::atomic<bool> holdMeasurement{false};
+NetworkReading AnswerWhenReleased() {
+    while (holdMeasurement) {
+        Sleep(10);
+    }
+    return AnswerAtOnce();
+}
+
 // The main form, shown and active, its first measurement over; destroyed at scope end.
 class ShownMainForm {
 public:
-    ShownMainForm() : previousSeam_(InstallMeasurement({&NotRegistered, &AnswerAtOnce})) {
+    ShownMainForm() : previousSeam_(InstallMeasurement({&NotRegistered, &AnswerWhenReleased})) {
         form_ = CreateMainFormWindow(nullptr, 0);
         ShowWindow(form_, SW_SHOWNORMAL);
         SetForegroundWindow(form_);
@@ -101,21 +112,32 @@ TEST(ShownMainForm, TicksComeJustAfterEachSecondOfTheNetworkTime) {
     }
 }
 
-TEST(ShownMainForm, TabStillMovesTheFocusAfterTheButtonWasPressedWithSpace) {
+// A second Space meant for the button, which the first turned off, must not tick the autostart
+// box: the focus waits where a key does nothing and comes back with the button.
+TEST(ShownMainForm, SpaceTwiceOnTheButtonLeavesTheBoxAndTheFocusComesBack) {
     FakeClockScope clock(MakeSystemTime(2026, 12, 7, 9, 30, 45, 0));
     const ShownMainForm form;
+    const auto release = MakeScopeExit([] { holdMeasurement = false; });
     ASSERT_TRUE(PumpUntil([] { return GetActiveWindow() != nullptr; }));
     SetFocus(ControlWindows.CorrectNowButton);
     ASSERT_EQ(GetFocus(), ControlWindows.CorrectNowButton);
 
+    holdMeasurement = true;
     PressKey(VK_SPACE);
     PumpAsTheFormLoopFor(form.get(), 300);
     EXPECT_FALSE(clock.State().Writes.empty()) << "the press set the clock, as a click does";
-    EXPECT_EQ(GetFocus(), ControlWindows.AutostartCheckBox);
+    // Asserted: on the box, the second press would register the program for real.
+    ASSERT_EQ(GetFocus(), ControlWindows.ClockFaceWindows[kNetworkFaceIndex]);
+    PressKey(VK_SPACE);
+    PumpAsTheFormLoopFor(form.get(), 300);
+    EXPECT_EQ(SendMessageW(ControlWindows.AutostartCheckBox, BM_GETCHECK, 0, 0), BST_UNCHECKED);
 
+    holdMeasurement = false;
+    PumpAsTheFormLoopFor(form.get(), 500);
+    EXPECT_EQ(GetFocus(), ControlWindows.CorrectNowButton);
     PressKey(VK_TAB);
     PumpAsTheFormLoopFor(form.get(), 300);
-    EXPECT_EQ(GetFocus(), ControlWindows.ClockFaceWindows[kNetworkFaceIndex]);
+    EXPECT_EQ(GetFocus(), ControlWindows.AutostartCheckBox);
 }
 
 }  // namespace
