@@ -42,9 +42,9 @@ protected:
         ShowKeyboardCues(false);  // no focus rectangle unless a test asks for it
         UpdateWindow(form_.get());
     }
-    void ShowKeyboardCues(bool shown) {
-        SendMessageW(form_.get(), WM_CHANGEUISTATE,
-                     MAKEWPARAM(shown ? UIS_CLEAR : UIS_SET, UISF_HIDEFOCUS), 0);
+    void ShowKeyboardCues(bool on) {
+        const WORD action = on ? UIS_CLEAR : UIS_SET;
+        SendMessageW(form_.get(), WM_CHANGEUISTATE, MAKEWPARAM(action, UISF_HIDEFOCUS), 0);
     }
     void TearDown() override { NetworkOffset = 0.0; }
 

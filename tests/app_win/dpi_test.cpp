@@ -42,8 +42,7 @@ const Geometry kGeometries[] = {
     {144, 442, 358, {244, 8, 172, 172}, {309, 262, 98, 39}, -18, 6, 24},
 };
 
-// Tells the form it is now on a monitor of the other DPI of the table, suggesting a rectangle at
-// (10, 20) a pixel larger than the design size, as a linear guess can be.
+// Now on a monitor of the table's other DPI; suggested: (10, 20), a pixel over the design size.
 const Geometry& MoveToTheOtherDpi(HWND form, int dpi) {
     const Geometry& other = kGeometries[0].Dpi == dpi ? kGeometries[1] : kGeometries[0];
     const RECT suggested{10, 20, 11 + other.FormWidth, 21 + other.FormHeight};
@@ -61,6 +60,7 @@ void ExpectPlacedAt(HWND control, const RECT& expected) {
 }
 
 void ExpectGeometry(HWND form, const Geometry& expected, POINT origin) {
+    SCOPED_TRACE(expected.Dpi);
     RECT outer{};
     GetWindowRect(form, &outer);
     EXPECT_EQ(outer.left, origin.x);
@@ -104,9 +104,7 @@ TEST(ScaledGeometry, MatchesTheScreensDpi) {
                     (GetSystemMetrics(SM_CYSCREEN) - expected->FormHeight) / 2});
     EXPECT_EQ(PixelHeightToPoints(-12), expected->PointsOfMinus12Pixels);
     // Moved to a monitor of the other DPI: control by control the form made there.
-    const Geometry& other = MoveToTheOtherDpi(form.get(), dpi);
-    SCOPED_TRACE(testing::Message() << "after WM_DPICHANGED for " << other.Dpi);
-    ExpectGeometry(form.get(), other, {10, 20});
+    ExpectGeometry(form.get(), MoveToTheOtherDpi(form.get(), dpi), {10, 20});
 }
 
 // The face's integer design points are scaled as they are drawn: the hands end at their

@@ -112,8 +112,7 @@ TEST(ShownMainForm, TicksComeJustAfterEachSecondOfTheNetworkTime) {
     }
 }
 
-// A second Space meant for the button, which the first turned off, must not tick the autostart
-// box: the focus waits where a key does nothing and comes back with the button.
+// A second Space meant for the button, now off, must not tick the box; the focus comes back.
 TEST(ShownMainForm, SpaceTwiceOnTheButtonLeavesTheBoxAndTheFocusComesBack) {
     FakeClockScope clock(MakeSystemTime(2026, 12, 7, 9, 30, 45, 0));
     const ShownMainForm form;
