@@ -76,4 +76,8 @@ void CreateFormControls(HWND form, const FormDescription& description, DotsPerIn
     if (first != nullptr) {
         SetFocus(first);
     }
+    // As a dialog starts: focus rectangles and accelerator underlines hidden or shown by the
+    // user's setting and by how the last input came, shown once the keyboard moves the focus.
+    SendMessageW(form, WM_CHANGEUISTATE,
+                 MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
 }

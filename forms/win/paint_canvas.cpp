@@ -130,6 +130,8 @@ void EndCanvas(PaintCanvas& canvas) {
             // GDI+ may hold drawing back until it is flushed; the copy must see all of it.
             GdipFlush(canvas.Graphics.get(), Gdiplus::FlushIntentionSync);
         }
+        // The focus rectangle is GDI's: GDI+ lets go of the DC first.
+        canvas.Graphics.reset();
         DrawFocusIfFocused(canvas);
         BitBlt(canvas.Paint->dc(), 0, 0, canvas.Width, canvas.Height, canvas.MemoryDc.get(), 0, 0,
                SRCCOPY);
