@@ -20,7 +20,6 @@ KNOWN_DLLS = {
 DESCRIPTION = "自动获取网络时间，校正电脑时间"
 SUPPORTED_OS = ["35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
                 "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"]
-# Every size Windows asks for; 256 is written as 0 in the group's width and height bytes.
 ICON_SIZES = [16, 20, 24, 32, 40, 48, 64, 256]
 
 
@@ -73,8 +72,8 @@ def main():
         if not re.search(pattern, resources):
             failures.append(f"resources lack the {what} ({pattern})")
 
-    # Each icon group holds every size, 32 bits a pixel; windres writes an entry's width and
-    # height as octal escapes: "\020\020\000\000", 1, 32, ...
+    # Each icon group holds every size Windows asks for, 32 bits a pixel; windres writes an entry's
+    # width and height as octal escapes: "\020\020\000\000", 1, 32, ... (256 as "\000").
     for group in ("AAAAA_APPICON", "IMAGE_TIME"):
         block = resources.split(f'"{group}" 14', 1)[-1].split("END", 1)[0]
         entries = re.findall(r'"\\(\d{3})\\(\d{3})\\000\\000", 1, (\d+),', block)
