@@ -164,8 +164,7 @@ TEST_F(ClockFaceTest, ColoursOfTheThemeOfThePaint) {
     }
 }
 
-// The face with the focus shows it as Windows' controls do, while the window shows keyboard cues
-// (which Wine always does).
+// The focused face shows it as Windows' controls do, with keyboard cues on (Wine's always are).
 TEST_F(ClockFaceTest, FocusRectangleOnlyOnTheFocusedFaceWithKeyboardCues) {
     for (const bool cues : {true, false}) {
         const WORD action = cues ? UIS_CLEAR : UIS_SET;

@@ -1,5 +1,5 @@
 // The real main form shown and active: its read-outs tick just after each second of the network
-// time, and a key meant for the button never changes the autostart box. These tests
+// time, and the keyboard still works after the button has been pressed with Space. These tests
 // activate the form and time its ticks, so CTest runs them alone.
 #include <windows.h>
 
