@@ -65,28 +65,28 @@ SecondKite SecondKiteAt(int second) {
             ClockPoint(kSecondSideRadius, SecondAngle(ahead))};
 }
 
-void DrawClockFace(const ClockTime& time, FaceCanvas& canvas) {
+void DrawClockFace(const ClockTime& time, FaceCanvas& canvas, const FaceInk& ink) {
     const DesignPoint centre{kFaceCentre, kFaceCentre};
 
-    canvas.SetPen(kRimPen);
+    canvas.SetPen({kRimPen.Width, ink.Marks});
     canvas.DrawEllipse(kRimLeft, kRimLeft, kRimDiameter, kRimDiameter);
     for (int tick = 0; tick < kHourTickCount; ++tick) {
         const double angle = HourTickAngle(tick);
         canvas.DrawLine(ClockPoint(kRimRadius, angle), ClockPoint(kHourTickInnerRadius, angle));
     }
     // The minute ticks at the hours are drawn too, over the outer part of the hour ticks.
-    canvas.SetPen(kMinuteTickPen);
+    canvas.SetPen({kMinuteTickPen.Width, ink.Marks});
     for (int tick = 0; tick < kMinuteTickCount; ++tick) {
         const double angle = MinuteTickAngle(tick);
         canvas.DrawLine(ClockPoint(kRimRadius, angle), ClockPoint(kMinuteTickInnerRadius, angle));
     }
 
-    canvas.SetPen(kHourHandPen);
+    canvas.SetPen({kHourHandPen.Width, ink.HourHand});
     canvas.DrawLine(centre, ClockPoint(kHourHandRadius, HourHandAngle(time.Hour, time.Minute)));
-    canvas.SetPen(kMinuteHandPen);
+    canvas.SetPen({kMinuteHandPen.Width, ink.MinuteHand});
     canvas.DrawLine(centre, ClockPoint(kMinuteHandRadius, MinuteHandAngle(time.Minute)));
 
-    canvas.SetPen(kSecondHandPen);
+    canvas.SetPen({kSecondHandPen.Width, ink.SecondHand});
     const SecondKite kite = SecondKiteAt(time.Second);
     canvas.DrawLine(kite.SideBack, kite.Tip);
     canvas.DrawLine(kite.Tail, kite.SideBack);

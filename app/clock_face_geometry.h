@@ -50,6 +50,22 @@ inline constexpr FacePen kHourHandPen{3.0f, MakeArgb(255, 255, 63, 192)};    // 
 inline constexpr FacePen kMinuteHandPen{1.0f, MakeArgb(255, 31, 224, 128)};  // green
 inline constexpr FacePen kSecondHandPen{1.0f, MakeArgb(255, 0, 0, 255)};     // blue
 
+// The colours a face is drawn in (opaque ARGB): the rim and ticks, then each hand.
+struct FaceInk {
+    uint32_t Marks = 0;
+    uint32_t HourHand = 0;
+    uint32_t MinuteHand = 0;
+    uint32_t SecondHand = 0;
+};
+// The designed colours, those of the pens above.
+inline constexpr FaceInk kDesignInk{kRimPen.Argb, kHourHandPen.Argb, kMinuteHandPen.Argb,
+                                    kSecondHandPen.Argb};
+// Under high contrast the pale hands would vanish: everything in the theme's text colour but
+// the second hand, in its highlight colour, so that it stays apart from the others.
+constexpr FaceInk HighContrastInk(uint32_t textArgb, uint32_t highlightArgb) {
+    return {textArgb, textArgb, textArgb, highlightArgb};
+}
+
 struct DesignPoint {
     int X = 0;
     int Y = 0;
@@ -97,5 +113,6 @@ protected:
 };
 
 // The whole face at a time of day: rim, hour ticks, minute ticks, then the hour, minute and
-// second hands, each later one over the earlier ones.
-void DrawClockFace(const ClockTime& time, FaceCanvas& canvas);
+// second hands, each later one over the earlier ones; the pens' widths as designed, their
+// colours from ink.
+void DrawClockFace(const ClockTime& time, FaceCanvas& canvas, const FaceInk& ink = kDesignInk);

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Draws the program's clock icon at 16, 32 and 48 pixels (each size drawn on its own grid, so
-# the small one stays crisp) and combines them into resources/clock.ico. The .ico is kept in
-# the repository, so the build itself never needs ImageMagick.
+# Draws the program's clock icon at every size Windows asks for: 16, 20 and 24 pixels (small
+# icons at 100 to 150 %), 32, 40, 48 and 64 (large icons, task bar, Explorer) and 256 (Explorer's
+# large views), each on its own grid from the same drawing, so that none is a blurry scaled
+# copy, and combines them into resources/clock.ico. The 256-pixel image is stored as PNG, as
+# Windows expects at that size; the others as bitmaps. The .ico is kept in the repository, so
+# the build itself never needs ImageMagick.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="${1:-$root/resources/clock.ico}"
@@ -30,7 +33,7 @@ rectangle 7,7 10,8
 PRIMITIVES
 }
 
-# Prints ImageMagick -draw primitives for 32 pixels and up. The hands show 10:08:40, the
+# Prints ImageMagick -draw primitives for 20 pixels and up. The hands show 10:08:40, the
 # classic display time, with a red second hand.
 primitives() {
     awk -v s="$1" -v ring="$ring" -v face="$face" -v ink="$ink" -v second="$second" '
@@ -51,6 +54,7 @@ primitives() {
         printf "fill none\n"
         for (h = 0; h < 12; h++) {
             quarter = (h % 3 == 0)
+            if (!quarter && s < 32) continue   # below 32 pixels they would only grey the face
             a = h * pi / 6
             len = quarter ? inner * 0.22 : inner * 0.12
             w = quarter ? s * 0.05 : s * 0.03
@@ -66,10 +70,12 @@ primitives() {
     }'
 }
 
+sizes=(20 24 32 40 48 64 256)
 convert -size 16x16 xc:none -draw "$(small_primitives)" -define png:color-type=6 "$work/clock-16.png"
-for size in 32 48; do
+for size in "${sizes[@]}"; do
     convert -size "${size}x${size}" xc:none -draw "$(primitives "$size")" \
         -define png:color-type=6 "$work/clock-$size.png"
 done
-convert "$work/clock-16.png" "$work/clock-32.png" "$work/clock-48.png" "$out"
+# ImageMagick writes a 256-pixel image as PNG and the smaller ones as bitmaps.
+convert "$work/clock-16.png" $(printf "$work/clock-%s.png " "${sizes[@]}") "$out"
 echo "wrote $out"

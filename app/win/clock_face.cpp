@@ -2,6 +2,8 @@
 #include "app/win/clock_face.h"
 
 #include <atomic>
+#include <cstdint>
+#include <utility>
 
 #include "core/network_estimate.h"
 #include "core/network_state.h"
@@ -31,6 +33,12 @@ private:
     PaintCanvas& canvas_;
 };
 
+HighContrastQuery highContrastOn = SystemHighContrastOn;
+
+uint32_t OpaqueArgbOf(COLORREF colour) {
+    return MakeArgb(255, GetRValue(colour), GetGValue(colour), GetBValue(colour));
+}
+
 // Read anew for every paint; the offset is one whole 64-bit read, old or new, never a mixture.
 SerialDate TimeShownBy(int controlIndex) {
     if (controlIndex == 0) {
@@ -41,13 +49,29 @@ SerialDate TimeShownBy(int controlIndex) {
 
 }  // namespace
 
+bool SystemHighContrastOn() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof(contrast);
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) != 0 &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+HighContrastQuery InstallHighContrastQuery(HighContrastQuery query) {
+    return std::exchange(highContrastOn, query);
+}
+
 int PaintClockFace(int controlIndex, HWND /*form*/, HWND face) {
     PaintCanvas canvas;
-    // Read at every paint, so a change of the system colours shows at the next tick.
-    BeginCanvas(canvas, face, GetSysColor(COLOR_BTNFACE));
+    // Read at every paint, so a change of theme or system colours shows at the next tick.
+    const bool highContrast = highContrastOn();
+    BeginCanvas(canvas, face, GetSysColor(highContrast ? COLOR_WINDOW : COLOR_BTNFACE));
     if (canvas.Window != nullptr) {
         CanvasFace drawing(canvas);
-        DrawClockFace(ClockTimeOf(TimeShownBy(controlIndex)), drawing);
+        const FaceInk ink = highContrast
+                                ? HighContrastInk(OpaqueArgbOf(GetSysColor(COLOR_WINDOWTEXT)),
+                                                  OpaqueArgbOf(GetSysColor(COLOR_HIGHLIGHT)))
+                                : kDesignInk;
+        DrawClockFace(ClockTimeOf(TimeShownBy(controlIndex)), drawing, ink);
     }
     EndCanvas(canvas);
     return kPaintHandled;

@@ -7,6 +7,7 @@
 #include "app/main_form_design.h"
 #include "app/readout_texts.h"
 #include "app/readout_ticks.h"
+#include "app/win/button_focus.h"
 #include "app/win/control_ops.h"
 #include "app/win/main_form_controls.h"
 #include "app/win/measurement_worker.h"
@@ -39,7 +40,8 @@ void RetryStartLater(HWND form, bool started) {
 
 // The offset is unknown from now until a new one is stored.
 void ForgetOffset(HWND form) {
-    DisableControl(ControlWindows.CorrectNowButton);
+    DisableButtonParkingFocus(ControlWindows.CorrectNowButton,
+                              ControlWindows.ClockFaceWindows[kNetworkFaceIndex]);
     RetryStartLater(form, RestartMeasurementAfterClockChange(form));
     RefreshReadouts(form, kReadoutTimerId);
 }
@@ -94,7 +96,8 @@ int OnCorrectNowClicked(int, HWND form, HWND, int) {
     ownCorrectionTick = GetTickCount64();
     // Off until a measurement of the corrected clock has been stored. The offset is spent: the
     // read-outs show the corrected clock meanwhile.
-    DisableControl(ControlWindows.CorrectNowButton);
+    DisableButtonParkingFocus(ControlWindows.CorrectNowButton,
+                              ControlWindows.ClockFaceWindows[kNetworkFaceIndex]);
     RetryStartLater(form, RestartMeasurementAfterCorrection(form));
     return 0;
 }
@@ -103,7 +106,7 @@ int OnMeasurementStored(HWND form, WPARAM request, LPARAM) {
     // Checked here, on the UI thread that makes every request: a measurement that finished just
     // as the button was pressed measured the clock from before the correction.
     if (IsNewestMeasurement(request)) {
-        EnableControl(ControlWindows.CorrectNowButton);
+        EnableButtonTakingBackFocus(ControlWindows.CorrectNowButton);
         // The hour counts from the newest measurement.
         SetTimer(form, kQuietMeasurementTimerId, kQuietMeasurementPeriodMs, nullptr);
     }

@@ -64,6 +64,11 @@ void FreeControlRecord(ControlRecord* record) {
     if (record->Font != nullptr) {
         DeleteObject(record->Font);
     }
+    for (const HICON icon : {record->BigIcon, record->SmallIcon}) {
+        if (icon != nullptr) {
+            DestroyIcon(icon);
+        }
+    }
     HeapFree(GetProcessHeap(), 0, record);
 }
 
@@ -82,7 +87,8 @@ ControlRecord* AttachControlRecord(HWND window, const ControlRecordOptions& opti
             window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(options.NewWndProc)));
     }
     if (options.MakeFont) {
-        record->Font = CreateFontFromDescription(options.FontDescription).release();
+        const DotsPerInch dpi = options.FontDpi.X != 0 ? options.FontDpi : ScreenDpi();
+        record->Font = CreateFontFromDescription(options.FontDescription, dpi).release();
         if (record->Font != nullptr) {
             SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(record->Font), TRUE);
         }

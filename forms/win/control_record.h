@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "forms/win/dpi_scaling.h"
+
 struct FormDefinition;
 
 // Window properties of the form runtime.
@@ -36,6 +38,9 @@ struct ControlRecord {
     RECT CapturedRect;
     char AnchorText[30];               // at most 29 bytes and a terminating zero
     const FormDefinition* Definition;  // form: its description and the program's handlers
+    DotsPerInch Dpi;                   // form: what its geometry, fonts and icons are made for
+    HICON BigIcon;                     // form: owned, sized for Dpi
+    HICON SmallIcon;                   // form: owned, sized for Dpi
 };
 
 inline constexpr size_t kMaxAnchorTextBytes = sizeof(ControlRecord::AnchorText) - 1;
@@ -45,7 +50,7 @@ ControlRecord* FindControlRecord(HWND window);
 
 // A zero-filled record from the process heap, or null when the heap is exhausted.
 ControlRecord* AllocateControlRecord();
-// Deletes the brush and font the record owns, then releases its block; null is ignored.
+// Deletes the brush, font and icons the record owns, then releases its block; null is ignored.
 void FreeControlRecord(ControlRecord* record);
 
 // What AttachControlRecord sets up on a window.
@@ -54,6 +59,7 @@ struct ControlRecordOptions {
     WNDPROC NewWndProc = nullptr;
     bool MakeFont = false;  // make FontDescription's font and send it with WM_SETFONT
     std::string_view FontDescription;
+    DotsPerInch FontDpi{0, 0};  // the DPI the font is made for; zero: the screen's
     int ControlIndex = 0;
     bool CustomColors = false;
     bool ForeIsSysColor = false;

@@ -20,6 +20,14 @@ PaintHandler CanvasPainter(HWND control) {
                : nullptr;
 }
 
+// A canvas shows its focus rectangle by the focus and the keyboard cues: a change of either
+// repaints it.
+void RepaintCanvasForFocus(HWND control) {
+    if (CanvasPainter(control) != nullptr) {
+        InvalidateRect(control, nullptr, FALSE);
+    }
+}
+
 LRESULT CallPrevious(WNDPROC previous, HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     return previous != nullptr ? CallWindowProcW(previous, control, message, wParam, lParam)
                                : DefWindowProcW(control, message, wParam, lParam);
@@ -59,7 +67,18 @@ LRESULT CALLBACK ControlSubclassProc(HWND control, UINT message, WPARAM wParam, 
             if (ControlRecord* form = FindControlRecord(GetParent(control))) {
                 form->FocusedChild = control;
             }
+            RepaintCanvasForFocus(control);
             break;
+        case WM_KILLFOCUS:
+            RepaintCanvasForFocus(control);
+            break;
+        case WM_UPDATEUISTATE: {
+            // The previous procedure keeps the new state: ask it first, then paint by it.
+            const LRESULT result =
+                CallPrevious(record->PrevWndProc, control, message, wParam, lParam);
+            RepaintCanvasForFocus(control);
+            return result;
+        }
         case WM_PAINT:
             // The program draws its canvases; the static control never paints them itself.
             if (const PaintHandler paint = CanvasPainter(control)) {

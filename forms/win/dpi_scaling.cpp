@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
+#include "core/win/system_library.h"
 #include "forms/font_description.h"
-#include "forms/pixel_math.h"
 
 namespace {
 
@@ -27,7 +27,51 @@ BYTE LowByte(int value) {
     return static_cast<BYTE>(value & 0xFF);
 }
 
+using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+
+UniqueFont MakeFont(std::wstring_view faceName, LONG height, int weight, int italic, int underline,
+                    int strikeOut, int charSet) {
+    LOGFONTW font{};
+    font.lfHeight = height;
+    font.lfWeight = weight;
+    font.lfItalic = LowByte(italic);
+    font.lfUnderline = LowByte(underline);
+    font.lfStrikeOut = LowByte(strikeOut);
+    font.lfCharSet = LowByte(charSet);
+    font.lfOutPrecision = OUT_TT_PRECIS;
+    const size_t kept = std::min(faceName.size(), kMaxFaceNameChars);
+    std::copy_n(faceName.data(), kept, font.lfFaceName);
+    font.lfFaceName[kept] = L'\0';
+    return UniqueFont(CreateFontIndirectW(&font));
+}
+
 }  // namespace
+
+DotsPerInch ScreenDpi() {
+    const WindowDc screen(nullptr);
+    return {GetDeviceCaps(screen.get(), LOGPIXELSX), GetDeviceCaps(screen.get(), LOGPIXELSY)};
+}
+
+DotsPerInch WindowDpi(HWND window) {
+    static const auto perWindow = SystemLibraryEntry<GetDpiForWindowFunction>(
+        GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
+    if (perWindow != nullptr) {
+        // 0 for a window that is gone: the screen's then.
+        if (const int dpi = static_cast<int>(perWindow(window)); dpi > 0) {
+            return {dpi, dpi};
+        }
+    }
+    return ScreenDpi();
+}
+
+PixelRect DesignRectToPixels(const DesignRect& rect, DotsPerInch dpi) {
+    const float factorX = ScaleFactorForDpi(dpi.X);
+    const float factorY = ScaleFactorForDpi(dpi.Y);
+    return {DesignToPixels(static_cast<float>(rect.X), factorX),
+            DesignToPixels(static_cast<float>(rect.Y), factorY),
+            DesignToPixels(static_cast<float>(rect.Width), factorX),
+            DesignToPixels(static_cast<float>(rect.Height), factorY)};
+}
 
 float ScaleX(float designValue) {
     return ScaleDesignValue(designValue, ScreenFactor(horizontalFactor, LOGPIXELSX));
@@ -45,25 +89,17 @@ int ScaleYToPixels(float designValue) {
     return RoundHalfEven(ScaleY(designValue));
 }
 
+UniqueFont CreateFontForDpi(std::wstring_view faceName, int sizePoints, DotsPerInch windowDpi,
+                            int weight, int italic, int underline, int strikeOut, int charSet) {
+    return MakeFont(faceName, ScaledFontHeight(sizePoints, -1, windowDpi.X, windowDpi.Y), weight,
+                    italic, underline, strikeOut, charSet);
+}
+
 UniqueFont CreateScaledFont(std::wstring_view faceName, int sizePoints, int dpi, int weight,
                             int italic, int underline, int strikeOut, int charSet) {
-    LOGFONTW font{};
-    {
-        const WindowDc screen(nullptr);
-        const int dpiX = GetDeviceCaps(screen.get(), LOGPIXELSX);
-        const int dpiY = GetDeviceCaps(screen.get(), LOGPIXELSY);
-        font.lfHeight = ScaledFontHeight(sizePoints, dpi, dpiX, dpiY);
-    }
-    font.lfWeight = weight;
-    font.lfItalic = LowByte(italic);
-    font.lfUnderline = LowByte(underline);
-    font.lfStrikeOut = LowByte(strikeOut);
-    font.lfCharSet = LowByte(charSet);
-    font.lfOutPrecision = OUT_TT_PRECIS;
-    const size_t kept = std::min(faceName.size(), kMaxFaceNameChars);
-    std::copy_n(faceName.data(), kept, font.lfFaceName);
-    font.lfFaceName[kept] = L'\0';
-    return UniqueFont(CreateFontIndirectW(&font));
+    const DotsPerInch screen = ScreenDpi();
+    return MakeFont(faceName, ScaledFontHeight(sizePoints, dpi, screen.X, screen.Y), weight, italic,
+                    underline, strikeOut, charSet);
 }
 
 int DisplayDpiY() {

@@ -4,21 +4,14 @@
 #include "core/win/wide_text.h"
 #include "forms/win/dpi_scaling.h"
 
-namespace {
-
-// The DPI argument of CreateScaledFont that means "the screen's horizontal DPI".
-constexpr int kScreenDpi = -1;
-
-}  // namespace
-
 FontDescriptionFields ParseFontDescriptionForDisplay(std::string_view description) {
     // Creating a display DC is only worth it when a pixel height has to be converted.
     const int dpiY = IsLongFontDescription(description) ? DisplayDpiY() : 0;
     return ParseFontDescription(description, dpiY);
 }
 
-UniqueFont CreateFontFromDescription(std::string_view description) {
+UniqueFont CreateFontFromDescription(std::string_view description, DotsPerInch dpi) {
     const FontDescriptionFields font = ParseFontDescriptionForDisplay(description);
-    return CreateScaledFont(Widen(font.FaceName), font.PointSize, kScreenDpi, font.Weight,
-                            font.Italic, font.Underline, font.StrikeOut, DEFAULT_CHARSET);
+    return CreateFontForDpi(Widen(font.FaceName), font.PointSize, dpi, font.Weight, font.Italic,
+                            font.Underline, font.StrikeOut, DEFAULT_CHARSET);
 }

@@ -27,12 +27,13 @@ DWORD StyleOf(ControlKind kind) {
     return WS_CHILD;
 }
 
-ControlRecordOptions RecordOptionsOf(const ControlDescription& control) {
+ControlRecordOptions RecordOptionsOf(const ControlDescription& control, DotsPerInch dpi) {
     ControlRecordOptions options;
     options.Subclass = true;
     options.NewWndProc = ControlSubclassProc;
     options.MakeFont = true;
     options.FontDescription = control.FontDescription;
+    options.FontDpi = dpi;
     options.ControlIndex = control.ControlIndex;
     if (control.SystemColours) {
         options.CustomColors = true;
@@ -45,29 +46,25 @@ ControlRecordOptions RecordOptionsOf(const ControlDescription& control) {
     return options;
 }
 
-HWND CreateControl(HWND form, const ControlDescription& control) {
-    const DesignRect& rect = control.Rect;
-    // Each of the four is scaled on its own, so right and bottom may differ by a pixel
-    // from a scaled edge.
-    return CreateWindowExW(
-        0, Widen(control.ClassName).c_str(), Widen(control.Text).c_str(), StyleOf(control.Kind),
-        ScaleXToPixels(static_cast<float>(rect.X)), ScaleYToPixels(static_cast<float>(rect.Y)),
-        ScaleXToPixels(static_cast<float>(rect.Width)),
-        ScaleYToPixels(static_cast<float>(rect.Height)), form,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id)), ProgramInstance(), nullptr);
+HWND CreateControl(HWND form, const ControlDescription& control, DotsPerInch dpi) {
+    const PixelRect rect = DesignRectToPixels(control.Rect, dpi);
+    return CreateWindowExW(0, Widen(control.ClassName).c_str(), Widen(control.Text).c_str(),
+                           StyleOf(control.Kind), rect.X, rect.Y, rect.Width, rect.Height, form,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id)),
+                           ProgramInstance(), nullptr);
 }
 
 }  // namespace
 
-void CreateFormControls(HWND form, const FormDescription& description) {
+void CreateFormControls(HWND form, const FormDescription& description, DotsPerInch dpi) {
     HWND first = nullptr;
     for (const ControlDescription& described : description.Controls) {
-        const HWND control = CreateControl(form, described);
+        const HWND control = CreateControl(form, described, dpi);
         if (control == nullptr) {
             continue;  // the rest of the form is made all the same
         }
         first = first != nullptr ? first : control;
-        AttachControlRecord(control, RecordOptionsOf(described));
+        AttachControlRecord(control, RecordOptionsOf(described, dpi));
         SetWindowTag(control, "");
         SetWindowTag2(control, "");
         if (described.Kind == ControlKind::CheckBox) {
@@ -79,4 +76,8 @@ void CreateFormControls(HWND form, const FormDescription& description) {
     if (first != nullptr) {
         SetFocus(first);
     }
+    // As a dialog starts: focus rectangles and accelerator underlines hidden or shown by the
+    // user's setting and by how the last input came, shown once the keyboard moves the focus.
+    SendMessageW(form, WM_CHANGEUISTATE,
+                 MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
 }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "forms/win/dpi_scaling.h"
 #include "forms/win/form_definition.h"
 
 // The form while it is the active window, else null; the loop gives it dialog navigation.
@@ -15,6 +16,7 @@ extern INT_PTR FormResult;
 struct FormCreation {
     const FormDefinition* Definition = nullptr;
     INT_PTR CreationValue = 0;
+    DotsPerInch SizedFor;  // the DPI the window's size was computed for
 };
 
 // The program's own module: class registration, windows and resources.

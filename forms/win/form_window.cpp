@@ -13,18 +13,6 @@ constexpr UINT kFormClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
 // No sizing border and no minimise or maximise box: Close is the only title-bar button.
 constexpr DWORD kFormStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE;
-constexpr int kLargeIconSize = 32;
-constexpr int kSmallIconSize = 16;
-
-HICON LoadFormIcon(HINSTANCE instance, const std::wstring& resource, int size) {
-    if (resource.empty()) {
-        return nullptr;
-    }
-    // Null when the program carries no such icon; the class then has none.
-    return static_cast<HICON>(
-        LoadImageW(instance, resource.c_str(), IMAGE_ICON, size, size, LR_SHARED));
-}
-
 // A failed registration is not reported: creating the window then fails.
 void RegisterFormClass(HINSTANCE instance, const FormDescription& description) {
     const std::wstring className = Widen(description.ClassName);
@@ -33,14 +21,12 @@ void RegisterFormClass(HINSTANCE instance, const FormDescription& description) {
     if (GetClassInfoExW(instance, className.c_str(), &existing)) {
         return;
     }
-    const std::wstring icon = Widen(description.IconResource);
+    // No class icons: each form loads its own at the sizes its DPI calls for.
     WNDCLASSEXW formClass{};
     formClass.cbSize = sizeof(formClass);
     formClass.style = kFormClassStyle;
     formClass.lpfnWndProc = FormWndProc;
     formClass.hInstance = instance;
-    formClass.hIcon = LoadFormIcon(instance, icon, kLargeIconSize);
-    formClass.hIconSm = LoadFormIcon(instance, icon, kSmallIconSize);
     formClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     formClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     formClass.lpszClassName = className.c_str();
@@ -54,16 +40,18 @@ HWND CreateFormWindow(const FormDefinition& form, HWND parent, INT_PTR creationV
     const HINSTANCE instance = ProgramInstance();
     RegisterFormClass(instance, description);
     FormResult = creationValue;
-    const int width = ScaleXToPixels(static_cast<float>(description.DesignWidth));
-    const int height = ScaleYToPixels(static_cast<float>(description.DesignHeight));
-    const int x = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), width);
-    const int y = CentredOrigin(GetSystemMetrics(SM_CYSCREEN), height);
+    // The window does not exist yet: sized for the screen, resized in WM_CREATE when the
+    // monitor it lands on has another DPI.
+    const DotsPerInch dpi = ScreenDpi();
+    const SIZE size = FormPixelSize(description, dpi);
+    const int x = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), size.cx);
+    const int y = CentredOrigin(GetSystemMetrics(SM_CYSCREEN), size.cy);
     const DWORD exStyle = kFormExStyle | (description.StaysOnTop ? WS_EX_TOPMOST : 0);
     // The form procedure takes the definition from here while it handles WM_CREATE.
-    FormCreation creation{&form, creationValue};
+    FormCreation creation{&form, creationValue, dpi};
     // Created hidden: the loop shows it once the controls and the program are ready.
     return CreateWindowExW(exStyle, Widen(description.ClassName).c_str(),
-                           Widen(description.Title).c_str(), kFormStyle, x, y, width, height,
+                           Widen(description.Title).c_str(), kFormStyle, x, y, size.cx, size.cy,
                            parent, nullptr, instance, &creation);
 }
 
@@ -80,4 +68,20 @@ INT_PTR CreateForm(const FormDefinition& form, HWND parent,
 const FormDefinition* FindFormDefinition(HWND form) {
     const ControlRecord* record = FindControlRecord(form);
     return record != nullptr ? record->Definition : nullptr;
+}
+
+SIZE FormPixelSize(const FormDescription& description, DotsPerInch dpi) {
+    const PixelRect rect =
+        DesignRectToPixels({0, 0, description.DesignWidth, description.DesignHeight}, dpi);
+    return {rect.Width, rect.Height};
+}
+
+DotsPerInch FormDpi(HWND formOrControl) {
+    for (const HWND window : {formOrControl, GetParent(formOrControl)}) {
+        const ControlRecord* record = window != nullptr ? FindControlRecord(window) : nullptr;
+        if (record != nullptr && record->Definition != nullptr) {
+            return record->Dpi;
+        }
+    }
+    return ScreenDpi();
 }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "forms/win/dpi_scaling.h"
 #include "forms/win/form_definition.h"
 
 // Registers the form's class once, creates the form centred on the primary screen and runs its
@@ -18,5 +19,11 @@ HWND CreateFormWindow(const FormDefinition& form, HWND parent, INT_PTR creationV
 // The definition a form was made from, or null for a window that is no form of ours.
 const FormDefinition* FindFormDefinition(HWND form);
 
-// Builds the described controls; called while the form handles WM_CREATE.
-void CreateFormControls(HWND form, const FormDescription& description);
+// Builds the described controls for a form at dpi; called while the form handles WM_CREATE.
+void CreateFormControls(HWND form, const FormDescription& description, DotsPerInch dpi);
+
+// The form's outer size at a DPI, caption and borders included.
+SIZE FormPixelSize(const FormDescription& description, DotsPerInch dpi);
+
+// The DPI of a form, or of the form a control belongs to; the screen's for any other window.
+DotsPerInch FormDpi(HWND formOrControl);

@@ -3,6 +3,7 @@
 
 #include "core/win/system_library.h"
 #include "forms/win/control_record.h"
+#include "forms/win/form_dpi.h"
 #include "forms/win/form_runtime.h"
 #include "forms/win/form_window.h"
 
@@ -42,9 +43,11 @@ LRESULT OnCreate(HWND form, WPARAM wParam, LPARAM lParam) {
     }
     const FormDefinition& definition = *creation->Definition;
     record->Definition = &definition;
+    AdoptWindowDpi(form, *record, creation->SizedFor);
     SetWindowTag(form, "");
     SetWindowTag2(form, "");
-    CreateFormControls(form, definition.Description);
+    CreateFormControls(form, definition.Description, record->Dpi);
+    LoadFormIcons(form, *record);
     const FormHandlers& handlers = definition.Handlers;
     if (handlers.Created != nullptr) {
         if (const int result = handlers.Created(form, creation->CreationValue)) {
@@ -187,6 +190,22 @@ LRESULT CALLBACK FormWndProc(HWND form, UINT message, WPARAM wParam, LPARAM lPar
         case WM_SYSCOLORCHANGE:
         case WM_THEMECHANGED:
             EnumChildWindows(form, RefreshSysColors, 0);
+            RepaintFormAndControls(form);
+            break;
+        case WM_SETTINGCHANGE:
+            // High contrast going on or off among them: the faces paint from it.
+            RepaintFormAndControls(form);
+            break;
+        case WM_DPICHANGED:
+            if (record != nullptr && record->Definition != nullptr) {
+                OnFormDpiChanged(form, *record, wParam, *reinterpret_cast<const RECT*>(lParam));
+                return 0;
+            }
+            break;
+        case kGetDpiScaledSizeMessage:
+            if (record != nullptr && record->Definition != nullptr) {
+                return AnswerDpiScaledSize(*record, wParam, *reinterpret_cast<SIZE*>(lParam));
+            }
             break;
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == SC_CLOSE) {

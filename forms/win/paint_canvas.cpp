@@ -3,6 +3,7 @@
 #include "forms/win/paint_canvas.h"
 
 #include "forms/win/dpi_scaling.h"
+#include "forms/win/form_window.h"
 #include "forms/win/gdiplus_session.h"
 
 namespace {
@@ -48,14 +49,28 @@ bool CanDraw(const PaintCanvas& canvas) {
     return canvas.Graphics && canvas.Pen;
 }
 
+// As Windows' own controls show the focus: only while the window shows keyboard cues, which
+// it hides until the keyboard is first used when the user has chosen so.
+void DrawFocusIfFocused(const PaintCanvas& canvas) {
+    if (GetFocus() != canvas.Window ||
+        (SendMessageW(canvas.Window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0) {
+        return;
+    }
+    const RECT whole{0, 0, canvas.Width, canvas.Height};
+    DrawFocusRect(canvas.MemoryDc.get(), &whole);
+}
+
 }  // namespace
 
 void BeginCanvas(PaintCanvas& canvas, HWND window, COLORREF background) {
     ReleaseCanvas(canvas);
-    canvas.Scale = {ScaleX(1.0f), ScaleY(1.0f)};
+    canvas.Scale = {};
     if (!IsWindow(window)) {
         return;
     }
+    // The DPI of the control's own form: forms on monitors of different DPI differ.
+    const DotsPerInch dpi = FormDpi(window);
+    canvas.Scale = {ScaleFactorForDpi(dpi.X), ScaleFactorForDpi(dpi.Y)};
     canvas.Window = window;
     canvas.Paint.emplace(window);
     const HDC windowDc = canvas.Paint->dc();
@@ -115,6 +130,9 @@ void EndCanvas(PaintCanvas& canvas) {
             // GDI+ may hold drawing back until it is flushed; the copy must see all of it.
             GdipFlush(canvas.Graphics.get(), Gdiplus::FlushIntentionSync);
         }
+        // The focus rectangle is GDI's: GDI+ lets go of the DC first.
+        canvas.Graphics.reset();
+        DrawFocusIfFocused(canvas);
         BitBlt(canvas.Paint->dc(), 0, 0, canvas.Width, canvas.Height, canvas.MemoryDc.get(), 0, 0,
                SRCCOPY);
     }

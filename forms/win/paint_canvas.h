@@ -28,7 +28,7 @@ struct PaintCanvas {
     UniquePen Pen;                            // the current pen, or none
     int Width = 0;                            // of the client area and the bitmap, in pixels
     int Height = 0;
-    CanvasScale Scale;  // the screen's factors, read when the canvas begins
+    CanvasScale Scale;  // the factors of the form's DPI, read when the canvas begins
 };
 
 // Starts a paint of window: the bitmap is filled with the background colour and GDI+ is made
@@ -46,6 +46,7 @@ void SetCanvasPen(PaintCanvas& canvas, float width, uint32_t argb);
 void DrawCanvasEllipse(PaintCanvas& canvas, float x, float y, float width, float height);
 void DrawCanvasLine(PaintCanvas& canvas, float x1, float y1, float x2, float y2);
 
-// Copies the picture to the window at (0, 0) and releases everything; without an off-screen
-// bitmap the window keeps what it showed.
+// Copies the picture to the window at (0, 0), with a focus rectangle around it while the window
+// has the focus and shows keyboard cues, and releases everything; without an off-screen bitmap
+// the window keeps what it showed.
 void EndCanvas(PaintCanvas& canvas);

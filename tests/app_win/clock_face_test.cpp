@@ -8,11 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
+#include <tuple>
 
 #include "app/main_form_design.h"
 #include "app/win/main_form_controls.h"
 #include "core/network_state.h"
+#include "core/scope_exit.h"
 #include "forms/win/dpi_scaling.h"
 #include "forms/win/gdiplus_session.h"
 #include "tests/app_win/face_pixels.h"
@@ -37,6 +40,7 @@ protected:
     void SetUp() override {
         NetworkOffset = 0.0;
         ShowWindow(form_.get(), SW_SHOWNOACTIVATE);
+        SetFocus(nullptr);  // no focus rectangle unless a test asks for one
         UpdateWindow(form_.get());
     }
     void TearDown() override { NetworkOffset = 0.0; }
@@ -131,15 +135,50 @@ TEST_F(ClockFaceTest, NetworkFaceShowsTheLocalClockPlusTheOffset) {
     }
 }
 
-TEST_F(ClockFaceTest, BackgroundIsTheButtonFaceColourOfThePaint) {
-    const int element = COLOR_BTNFACE;
-    const COLORREF original = GetSysColor(element);
-    const COLORREF changed = RGB(200, 220, 160);
-    ASSERT_TRUE(SetSysColors(1, &element, &changed));
-    const Picture picture = Painted(ComputerFace());
-    SetSysColors(1, &element, &original);
-    EXPECT_EQ(picture.At(0, 0), changed);
-    EXPECT_EQ(StrayPixels(picture, {0, 0, 0}, kDesignScale, changed), 0);
+// The theme of each paint: the design's colours, or under high contrast the window colour behind,
+// the text colour (pink here) for all but the second hand, in the highlight colour (blue here).
+TEST_F(ClockFaceTest, ColoursOfTheThemeOfThePaint) {
+    const int elements[] = {COLOR_BTNFACE, COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT};
+    COLORREF saved[4];
+    std::transform(std::begin(elements), std::end(elements), saved, GetSysColor);
+    const COLORREF themed[] = {RGB(200, 220, 160), RGB(90, 90, 90), RGB(255, 63, 192),
+                               RGB(0, 0, 255)};
+    ASSERT_TRUE(SetSysColors(4, elements, themed));
+    static bool highContrast = false;
+    const HighContrastQuery system = InstallHighContrastQuery([] { return highContrast; });
+    const auto restore = MakeScopeExit([&] {
+        SetSysColors(4, elements, saved);
+        InstallHighContrastQuery(system);
+    });
+    SetClock(At(9, 30, 45));
+    for (const auto& [on, background, minuteHand] :
+         {std::tuple(false, themed[0], HandColour::Green), {true, themed[1], HandColour::Pink}}) {
+        highContrast = on;
+        const Picture picture = Painted(ComputerFace());
+        EXPECT_EQ(picture.At(0, 0), background) << on;
+        EXPECT_EQ(StrayPixels(picture, {9, 30, 45}, kDesignScale, background), 0) << on;
+        EXPECT_EQ(NearbyLooksLike(picture, 57, 2, HandColour::Pink), on) << "rim";
+        const POINT minute = InsetFromEnd({57, 107}, 2.0, kDesignScale);
+        EXPECT_TRUE(NearbyLooksLike(picture, minute.x, minute.y, minuteHand)) << on;
+        const POINT second = InsetFromEnd({7, 57}, 2.0, kDesignScale);
+        EXPECT_TRUE(NearbyLooksLike(picture, second.x, second.y, HandColour::Blue)) << on;
+    }
+}
+
+// The focused face shows it as Windows' controls do, with keyboard cues on (Wine's always are).
+TEST_F(ClockFaceTest, FocusRectangleOnlyOnTheFocusedFaceWithKeyboardCues) {
+    for (const bool cues : {true, false}) {
+        const WORD action = cues ? UIS_CLEAR : UIS_SET;
+        SendMessageW(form_.get(), WM_CHANGEUISTATE, MAKEWPARAM(action, UISF_HIDEFOCUS), 0);
+        const bool shown =
+            (SendMessageW(NetworkFace(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0;
+        for (const HWND focus : {NetworkFace(), HWND{nullptr}}) {
+            SetFocus(focus);
+            const auto top = Painted(NetworkFace()).Pixels;  // its corner, clear of the rim
+            EXPECT_EQ(std::count(top.begin(), top.begin() + 10, GetSysColor(COLOR_BTNFACE)) < 10,
+                      shown && focus != nullptr);
+        }
+    }
 }
 
 TEST_F(ClockFaceTest, ThousandsOfPaintsLeaveNoObjectOrMemoryBehind) {

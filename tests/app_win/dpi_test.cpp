@@ -35,11 +35,21 @@ struct Geometry {
     RECT NetworkFace, Button;  // left, top, width, height
     LONG FontHeight;
     int PointsOfMinus12Pixels;
+    int SmallIconSize;
 };
 const Geometry kGeometries[] = {
-    {120, 369, 299, {204, 6, 144, 144}, {258, 219, 81, 32}, -15, 7},
-    {144, 442, 358, {244, 8, 172, 172}, {309, 262, 98, 39}, -18, 6},
+    {120, 369, 299, {204, 6, 144, 144}, {258, 219, 81, 32}, -15, 7, 20},
+    {144, 442, 358, {244, 8, 172, 172}, {309, 262, 98, 39}, -18, 6, 24},
 };
+
+// Now on a monitor of the table's other DPI; suggested: (10, 20), a pixel over the design size.
+const Geometry& MoveToTheOtherDpi(HWND form, int dpi) {
+    const Geometry& other = kGeometries[0].Dpi == dpi ? kGeometries[1] : kGeometries[0];
+    const RECT suggested{10, 20, 11 + other.FormWidth, 21 + other.FormHeight};
+    SendMessageW(form, WM_DPICHANGED, MAKEWPARAM(other.Dpi, other.Dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    return other;
+}
 
 void ExpectPlacedAt(HWND control, const RECT& expected) {
     const RECT rect = RectInParent(control);
@@ -47,6 +57,33 @@ void ExpectPlacedAt(HWND control, const RECT& expected) {
     EXPECT_EQ(rect.top, expected.top);
     EXPECT_EQ(rect.right - rect.left, expected.right);
     EXPECT_EQ(rect.bottom - rect.top, expected.bottom);
+}
+
+void ExpectGeometry(HWND form, const Geometry& expected, POINT origin) {
+    SCOPED_TRACE(expected.Dpi);
+    RECT outer{};
+    GetWindowRect(form, &outer);
+    EXPECT_EQ(outer.left, origin.x);
+    EXPECT_EQ(outer.top, origin.y);
+    EXPECT_EQ(outer.right - outer.left, expected.FormWidth);
+    EXPECT_EQ(outer.bottom - outer.top, expected.FormHeight);
+    ExpectPlacedAt(ControlWindows.ClockFaceWindows[kNetworkFaceIndex], expected.NetworkFace);
+    ExpectPlacedAt(ControlWindows.CorrectNowButton, expected.Button);
+    for (const ControlDescription& control : kMainFormControls) {
+        if (!control.FontDescription.empty()) {
+            LOGFONTW font{};
+            GetObjectW(FindControlRecord(GetDlgItem(form, control.Id))->Font, sizeof(font), &font);
+            EXPECT_EQ(font.lfHeight, expected.FontHeight) << control.Id;
+        }
+    }
+    ICONINFO icon{};
+    ASSERT_TRUE(
+        GetIconInfo(reinterpret_cast<HICON>(SendMessageW(form, WM_GETICON, ICON_SMALL, 0)), &icon));
+    BITMAP colour{};
+    GetObjectW(icon.hbmColor, sizeof(colour), &colour);
+    DeleteObject(icon.hbmColor);
+    DeleteObject(icon.hbmMask);
+    EXPECT_EQ(colour.bmWidth, expected.SmallIconSize);
 }
 
 // Runs only in the child, at the DPI the parent set.
@@ -62,22 +99,12 @@ TEST(ScaledGeometry, MatchesTheScreensDpi) {
     ReleaseDC(nullptr, screen);
 
     const MainFormScope form;
-    RECT outer{};
-    GetWindowRect(form.get(), &outer);
-    EXPECT_EQ(outer.right - outer.left, expected->FormWidth);
-    EXPECT_EQ(outer.bottom - outer.top, expected->FormHeight);
-    EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - expected->FormWidth) / 2);
-    ExpectPlacedAt(ControlWindows.ClockFaceWindows[kNetworkFaceIndex], expected->NetworkFace);
-    ExpectPlacedAt(ControlWindows.CorrectNowButton, expected->Button);
-    for (const ControlDescription& control : kMainFormControls) {
-        if (!control.FontDescription.empty()) {
-            LOGFONTW font{};
-            GetObjectW(FindControlRecord(GetDlgItem(form.get(), control.Id))->Font, sizeof(font),
-                       &font);
-            EXPECT_EQ(font.lfHeight, expected->FontHeight) << control.Id;
-        }
-    }
+    ExpectGeometry(form.get(), *expected,
+                   {(GetSystemMetrics(SM_CXSCREEN) - expected->FormWidth) / 2,
+                    (GetSystemMetrics(SM_CYSCREEN) - expected->FormHeight) / 2});
     EXPECT_EQ(PixelHeightToPoints(-12), expected->PointsOfMinus12Pixels);
+    // Moved to a monitor of the other DPI: control by control the form made there.
+    ExpectGeometry(form.get(), MoveToTheOtherDpi(form.get(), dpi), {10, 20});
 }
 
 // The face's integer design points are scaled as they are drawn: the hands end at their
@@ -105,6 +132,13 @@ TEST(ScaledGeometry, FacePaintedAtTheScreensScale) {
         EXPECT_TRUE(NearbyLooksLike(picture, p.x, p.y, hand.Colour)) << p.x << ", " << p.y;
     }
     EXPECT_EQ(StrayPixels(picture, {9, 30, 45}, scale, GetSysColor(COLOR_BTNFACE)), 0);
+    // On a monitor of the other DPI the face is painted at that one's scale.
+    const float otherFactor = ScaleFactorForDpi(MoveToTheOtherDpi(form.get(), dpi).Dpi);
+    Repaint(face);
+    const Picture moved = Capture(face);
+    EXPECT_EQ(moved.Width, DesignToPixels(115, otherFactor));
+    EXPECT_EQ(
+        StrayPixels(moved, {9, 30, 45}, {otherFactor, otherFactor}, GetSysColor(COLOR_BTNFACE)), 0);
 }
 
 bool SetLogPixels(DWORD dpi) {

@@ -18,6 +18,9 @@ KNOWN_DLLS = {
     "shell32.dll", "user32.dll", "ws2_32.dll",
 }
 DESCRIPTION = "自动获取网络时间，校正电脑时间"
+SUPPORTED_OS = ["35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
+                "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"]
+ICON_SIZES = [16, 20, 24, 32, 40, 48, 64, 256]
 
 
 def run(*command):
@@ -59,21 +62,33 @@ def main():
         "description": r'VALUE "FileDescription", ' + re.escape(windres_text(DESCRIPTION)),
         "manifest": r"1 24 /\* RT_MANIFEST \*/",
         "administrator rights": r'requestedExecutionLevel level=""requireAdministrator""',
-        "DPI awareness": r'<dpiAware[^>]*>true</dpiAware>',
+        "DPI awareness (per monitor)": r'<dpiAware xmlns=""http://schemas\.microsoft\.com/SMI/2005/WindowsSettings"">true/pm</dpiAware>',
+        "DPI awareness (per monitor v2)": r'<dpiAwareness xmlns=""http://schemas\.microsoft\.com/SMI/2016/WindowsSettings"">PerMonitorV2, PerMonitor</dpiAwareness>',
         "common controls 6": r'name=""Microsoft\.Windows\.Common-Controls"" version=""6\.0\.0\.0""',
     }
+    for guid in SUPPORTED_OS:  # Windows 7, 8, 8.1, 10/11
+        expected[f"supported OS {guid}"] = r'<supportedOS Id=""\{' + guid + r'\}""/>'
     for what, pattern in expected.items():
         if not re.search(pattern, resources):
             failures.append(f"resources lack the {what} ({pattern})")
 
-    # Each icon group holds the three sizes, 32 bits a pixel; windres writes an entry's width
-    # and height as octal escapes: "\020\020\000\000", 1, 32, ...
+    # Each icon group holds every size Windows asks for, 32 bits a pixel; windres writes an entry's
+    # width and height as octal escapes: "\020\020\000\000", 1, 32, ... (256 as "\000").
     for group in ("AAAAA_APPICON", "IMAGE_TIME"):
         block = resources.split(f'"{group}" 14', 1)[-1].split("END", 1)[0]
         entries = re.findall(r'"\\(\d{3})\\(\d{3})\\000\\000", 1, (\d+),', block)
-        sizes = sorted((int(width, 8), int(height, 8), int(bits)) for width, height, bits in entries)
-        if sizes != [(16, 16, 32), (32, 32, 32), (48, 48, 32)]:
-            failures.append(f"{group} holds {sizes}, expected 16, 32 and 48 pixels at 32 bits")
+        sizes = sorted((int(width, 8) or 256, int(height, 8) or 256, int(bits))
+                       for width, height, bits in entries)
+        if sizes != [(size, size, 32) for size in ICON_SIZES]:
+            failures.append(f"{group} holds {sizes}, expected {ICON_SIZES} pixels at 32 bits")
+
+    # Windows expects 256-pixel images PNG-compressed. windres writes an image as little-endian
+    # words: a PNG's first is "\x89PNG", its fifth the width (big-endian).
+    images = re.findall(r"3 /\* RT_ICON \*/\s+BEGIN\s+((?:0x[0-9a-f]+L\s*,\s*){5})", resources)
+    png_widths = [int.from_bytes(int(i.split(",")[4].strip(" L"), 16).to_bytes(4, "little"), "big")
+                  for i in images if i.startswith("0x474e5089L")]
+    if png_widths != [256, 256]:
+        failures.append(f"PNG icon images of widths {png_widths}, expected 256 in each group")
 
     for failure in failures:
         print("FAIL:", failure)

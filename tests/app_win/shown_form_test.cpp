@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <vector>
 
 #include "app/main_form_design.h"
@@ -13,6 +14,7 @@
 #include "app/win/main_form_controls.h"
 #include "app/win/measurement_worker.h"
 #include "core/network_state.h"
+#include "core/scope_exit.h"
 #include "core/win/local_clock.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/message_pump.h"
@@ -23,11 +25,21 @@ bool NotRegistered() {
     return false;
 }
 
+// While set, a measurement waits before it answers: the button stays off meanwhile.
+std::atomic<bool> holdMeasurement{false};
+NetworkReading AnswerWhenReleased() {
+    while (holdMeasurement) {
+        Sleep(10);
+    }
+    return AnswerAtOnce();
+}
+
 // The main form, shown and active, its first measurement over; destroyed at scope end.
 class ShownMainForm {
 public:
     ShownMainForm()
-        : previousSeam_(InstallMeasurement({&NotRegistered, &AnswerAtOnce, &KeepTheFirstAnswer})) {
+        : previousSeam_(
+              InstallMeasurement({&NotRegistered, &AnswerWhenReleased, &KeepTheFirstAnswer})) {
         form_ = CreateMainFormWindow(nullptr, 0);
         ShowWindow(form_, SW_SHOWNORMAL);
         SetForegroundWindow(form_);
@@ -102,21 +114,33 @@ TEST(ShownMainForm, TicksComeJustAfterEachSecondOfTheNetworkTime) {
     }
 }
 
-TEST(ShownMainForm, TabStillMovesTheFocusAfterTheButtonWasPressedWithSpace) {
+// A second Space meant for the button, now off, must not tick the box; the focus comes back.
+TEST(ShownMainForm, SpaceTwiceOnTheButtonLeavesTheBoxAndTheFocusComesBack) {
     FakeClockScope clock(MakeSystemTime(2026, 12, 7, 9, 30, 45, 0));
     const ShownMainForm form;
+    const auto release = MakeScopeExit([] { holdMeasurement = false; });
     ASSERT_TRUE(PumpUntil([] { return GetActiveWindow() != nullptr; }));
     SetFocus(ControlWindows.CorrectNowButton);
     ASSERT_EQ(GetFocus(), ControlWindows.CorrectNowButton);
 
+    holdMeasurement = true;
     PressKey(VK_SPACE);
     PumpAsTheFormLoopFor(form.get(), 300);
     EXPECT_FALSE(clock.State().Writes.empty()) << "the press set the clock, as a click does";
-    EXPECT_EQ(GetFocus(), ControlWindows.AutostartCheckBox);
+    // Asserted: on the box, the second press would register the program for real.
+    ASSERT_EQ(GetFocus(), ControlWindows.ClockFaceWindows[kNetworkFaceIndex]);
+    PressKey(VK_SPACE);
+    PumpAsTheFormLoopFor(form.get(), 300);
+    EXPECT_EQ(SendMessageW(ControlWindows.AutostartCheckBox, BM_GETCHECK, 0, 0), BST_UNCHECKED);
 
+    holdMeasurement = false;
+    for (int i = 0; i < 100 && GetFocus() != ControlWindows.CorrectNowButton; ++i) {
+        PumpAsTheFormLoopFor(form.get(), 100);  // as long as the measurement takes
+    }
+    EXPECT_EQ(GetFocus(), ControlWindows.CorrectNowButton);
     PressKey(VK_TAB);
     PumpAsTheFormLoopFor(form.get(), 300);
-    EXPECT_EQ(GetFocus(), ControlWindows.ClockFaceWindows[kNetworkFaceIndex]);
+    EXPECT_EQ(GetFocus(), ControlWindows.AutostartCheckBox);
 }
 
 }  // namespace
