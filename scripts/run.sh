@@ -18,4 +18,10 @@ if [ -n "$TIKORA_XVFB_PID" ] && [ $# -eq 0 ]; then
 else
     echo "close the window to end the program"
 fi
-wine "$root/build/windows/app/win/QuelanTikora.exe" "$@"
+program="$root/build/windows/app/win/QuelanTikora.exe"
+if [ "$TIKORA_WINE_BITS" = 64 ]; then
+    # wine32 cannot start on this machine: the same sources built for 64-bit Windows stand in.
+    echo "this machine cannot execute 32-bit code: starting the 64-bit build under wine64"
+    program="$root/build/windows64/app/win/QuelanTikora.exe"
+fi
+wine "$program" "$@"
