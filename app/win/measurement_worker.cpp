@@ -12,7 +12,6 @@
 #include "app/win/main_form_controls.h"
 #include "core/network_state.h"
 #include "core/win/kernel_handle.h"
-#include "core/win/local_clock.h"
 #include "core/win/silent_correction.h"
 
 namespace {
@@ -166,6 +165,7 @@ bool StartWorkerLocked(HWND form) {
 bool RequestLocked(HWND form) {
     ++newestRequest;
     quietRun = false;
+    bestOffsetDays = NetworkOffset.load(std::memory_order_relaxed);
     if (workerRunning) {
         SetEvent(WakeEvent());
         return true;
@@ -187,12 +187,10 @@ bool RequestMeasurement(HWND form) {
 
 bool RestartMeasurementAfterCorrection(HWND form) {
     // The computer's wall clock now shows the network time: until the new measurement is
-    // stored, the network time shown is the computer's own (an offset of 0 in the network's
-    // zone, UTC+8, and the zone's distance from it elsewhere).
-    const double shownAsLocal = CurrentZoneBiasDays() - NetworkTimeAt(0.0, 0.0);
+    // stored, the network time shown is the computer's own.
+    const double shownAsLocal = OffsetShowingLocalClock();
     const std::lock_guard<std::mutex> lock(stateLock);
     NetworkOffset.store(shownAsLocal, std::memory_order_relaxed);
-    bestOffsetDays = shownAsLocal;
     return RequestLocked(form);
 }
 

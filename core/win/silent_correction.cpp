@@ -52,6 +52,10 @@ void CorrectLocalClockBy(double offsetDays) {
     SetLocalClock(SplitSerialDate(NetworkTimeAt(now, offsetDays)));
 }
 
+double OffsetShowingLocalClock() {
+    return CurrentZoneBiasDays() - NetworkTimeAt(0.0, 0.0);
+}
+
 void CorrectLocalClock() {
     CorrectLocalClockBy(NetworkOffset.load(std::memory_order_relaxed));
 }

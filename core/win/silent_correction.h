@@ -21,6 +21,10 @@ void StoreRefinedMeasurement(const NetworkReading& first, const OffsetBounds& bo
 void CorrectLocalClockBy(double offsetDays);
 // The same with NetworkOffset.
 void CorrectLocalClock();
+// The offset at which the network time is the computer's own wall clock: 0 in UTC+8, the
+// zone's distance from UTC+8 elsewhere. It stands for "nothing measured" before the first
+// measurement and right after a correction, when the wall clock shows the network time.
+double OffsetShowingLocalClock();
 // True when the recorded command line asks for the silent start-up mode (any argument text).
 bool SilentModeRequested();
 // Takes this session's one silent-correction turn, a named mutex, for the rest of the

@@ -289,11 +289,11 @@ TEST_F(ControllerTest, CorrectNowDuringAMeasurementMeasuresTheCorrectedClockAfte
     OnFormCreated(form_.Form(), 0);
     ASSERT_TRUE(PumpUntil([] { return fake.Calls.load() == 1; }));
 
-    // Nothing measured yet: the clock is set to the network time of offset 0, UTC+8.
+    // Nothing measured yet: the clock is set to its own reading, twice with the same value.
     OnCorrectNowClicked(-1, form_.Form(), form_.Button(), 1002);
     const auto& writes = clock_.State().Writes;
     ASSERT_EQ(writes.size(), 2u);
-    EXPECT_EQ(writes[1].wHour, 7);
+    EXPECT_EQ(writes[1].wHour, 0);
     EXPECT_EQ(writes[1].wMinute, 28);
     EXPECT_EQ(writes[1].wSecond, 27);
     EXPECT_EQ(RunningMeasurementWorkers(), 1);
@@ -305,8 +305,7 @@ TEST_F(ControllerTest, CorrectNowDuringAMeasurementMeasuresTheCorrectedClockAfte
     EXPECT_EQ(fake.Calls.load(), 2);
     EXPECT_NEAR(fake.OffsetAtStart.load(), -7 * kHourDays, 1e-9);  // began after the reset
     EXPECT_TRUE(IsWindowEnabled(form_.Button()));
-    // The wall clock shows UTC+8 in a UTC+1 zone now: the computer's UTC is 7 h ahead.
-    EXPECT_NEAR(NetworkOffset.load(), -7 * kHourDays, 1e-9);
+    EXPECT_NEAR(NetworkOffset.load(), 0.0, 1e-9);
 }
 
 // Another program moved the clock: the offset is unknown until measured again. The program's
