@@ -8,8 +8,6 @@
 #include <mutex>
 
 #include "app/win/autostart.h"
-#include "app/win/control_ops.h"
-#include "app/win/main_form_controls.h"
 #include "core/network_state.h"
 #include "core/win/kernel_handle.h"
 #include "core/win/silent_correction.h"
