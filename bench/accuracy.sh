@@ -138,5 +138,5 @@ python3 "$here/summarize.py" --errors "$work/errors" --round-trip-ms "$(cat "$wo
     --latency-ms "$latency_ms" --exchanges "$work/exchanges" \
     --labels "QuelanTikora.exe 1" "htpdate -q" "htpdate -q -p $kHtpdatePrecision"
 echo
-echo "Program: $program (Wine: $TIKORA_WINE_BITS-bit, $(wine --version 2>/dev/null || echo unknown))"
+echo "Program: $program (Wine: $wine_bits-bit, $(wine --version 2>/dev/null || echo unknown))"
 echo "Run time: $(cat "$work/seconds") s for $trials trials ($(date -u '+%Y-%m-%d %H:%M UTC'))"

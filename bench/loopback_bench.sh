@@ -21,7 +21,8 @@ readonly kCapSysTimeBit=25
 # wine64 and its 64-bit prefix (scripts/wine-vars.sh), as for the Windows tests.
 # shellcheck source-path=SCRIPTDIR source=../scripts/wine-vars.sh
 source "$root/scripts/wine-vars.sh"
-if [ "$TIKORA_WINE_BITS" = 64 ]; then
+wine_bits=$TIKORA_WINE_BITS
+if [ "$wine_bits" = 64 ]; then
     windows_tree="$root/build/windows64"
 else
     windows_tree="$root/build/windows"
