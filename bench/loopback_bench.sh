@@ -17,8 +17,18 @@ readonly kRunLimitS=60            # the silent mode retries forever; a benchmark
 readonly kServerReadyPolls=100    # 0.1 s each
 readonly kCapSysTimeBit=25
 
-default_program="$root/build/windows/app/win/QuelanTikora.exe"
-default_bare="$root/build/windows/tests/e2e/silent_bare_start.exe"
+# Where this machine cannot execute 32-bit code, the 64-bit build of the same sources under
+# wine64 and its 64-bit prefix (scripts/wine-vars.sh), as for the Windows tests.
+# shellcheck source-path=SCRIPTDIR source=../scripts/wine-vars.sh
+source "$root/scripts/wine-vars.sh"
+wine_bits=$TIKORA_WINE_BITS
+if [ "$wine_bits" = 64 ]; then
+    windows_tree="$root/build/windows64"
+else
+    windows_tree="$root/build/windows"
+fi
+default_program="$windows_tree/app/win/QuelanTikora.exe"
+default_bare="$windows_tree/tests/e2e/silent_bare_start.exe"
 
 # ---------------------------------------------------------------- outside the namespaces
 
@@ -82,9 +92,10 @@ clock_capability_dropped() {
 }
 
 # Namespaces as the end-to-end tests make them, but UTC+8, an overlay prefix and its own
-# persistent wineserver, and the offset source listening. The caller's EXIT trap must call stop_bench.
+# persistent wineserver, and the offset source listening, latency_ms (default 0) each way, its
+# requests logged in $work/requests. The caller's EXIT trap must call stop_bench.
 start_bench() {
-    local work=$1
+    local work=$1 latency_ms=${2:-0}
     clock_capability_dropped || {
         echo "the clock capability is still held inside the namespaces" >&2
         exit 1
@@ -96,7 +107,8 @@ start_bench() {
     wineserver -p
     set_offset_us "$work" "$kBaseOffsetUs"
     python3 "$bench_dir/offset_date_server.py" serve --offset-file "$work/offset" \
-        --ready "$work/ready" >"$work/server.out" 2>&1 &
+        --latency "$latency_ms" --log "$work/requests" --ready "$work/ready" \
+        >"$work/server.out" 2>&1 &
     server_pid=$!
     poll_until "$kServerReadyPolls" test -e "$work/ready" || {
         echo "the date server did not start:" >&2

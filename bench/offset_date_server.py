@@ -7,8 +7,14 @@ serve:      answers every HTTP request with a Date header formatted from time.ti
             program's GET) get one answer and the connection is closed; HTTP/1.1 requests
             (htpdate's HEAD, keep-alive) are answered on the same connection for as long as the
             client sends, since htpdate asks several times over one connection.
+            --latency MS stands for a path MS long each way: after reading a request the server
+            waits MS, takes the Date stamp, then waits MS more before it sends the answer, for
+            each request on a keep-alive connection too. --log appends one line per request:
+            the time it was read, the time its answer was sent (both seconds since the epoch),
+            the client's port and the request line.
 round-trip: times whole HTTP/1.0 exchanges (connect, request, answer read to the close) against
-            the server and prints the median and the worst in milliseconds.
+            the server and prints the median and the worst in milliseconds (a server started
+            with --latency adds its waits, as a path would).
 """
 import argparse
 import email.utils
@@ -17,6 +23,7 @@ import socket
 import socketserver
 import statistics
 import sys
+import threading
 import time
 
 HEAD_LIMIT_BYTES = 8192
@@ -45,6 +52,7 @@ class OffsetDateAnswer(socketserver.StreamRequestHandler):
         request_line = self.rfile.readline(HEAD_LIMIT_BYTES)
         if not request_line.strip():
             return False
+        read_at = time.time()
         connection_header = ""
         while True:
             line = self.rfile.readline(HEAD_LIMIT_BYTES)
@@ -58,8 +66,15 @@ class OffsetDateAnswer(socketserver.StreamRequestHandler):
         version = parts[2] if len(parts) > 2 else "HTTP/1.0"
         keep_alive = version == "HTTP/1.1" and connection_header != "close"
 
+        # The request's way here, then the stamp, then the answer's way back. The request counts
+        # as read when its first line is: its headers follow in the same segment.
+        latency_s = self.server.latency_ms / 1000
+        if latency_s:
+            time.sleep(max(0.0, read_at + latency_s - time.time()))
         # The Date header truncates the source's clock to the whole second, as real servers do.
         stamp = time.time() + read_offset_seconds(self.server.offset_file)
+        if latency_s:
+            time.sleep(latency_s)
         head = (
             f"{'HTTP/1.1' if version == 'HTTP/1.1' else 'HTTP/1.0'} 200 OK\r\n"
             f"Date: {email.utils.formatdate(stamp, usegmt=True)}\r\n"
@@ -70,8 +85,10 @@ class OffsetDateAnswer(socketserver.StreamRequestHandler):
         ).encode("ascii")
         self.wfile.write(head if method == "HEAD" else head + BODY)
         if self.server.request_log:
-            with open(self.server.request_log, "a", encoding="utf-8") as log:
-                log.write(f"{time.time():.6f} {request_line.decode('latin-1').strip()}\n")
+            answered_at = time.time()
+            with self.server.log_lock, open(self.server.request_log, "a", encoding="utf-8") as log:
+                log.write(f"{read_at:.6f} {answered_at:.6f} {self.client_address[1]} "
+                          f"{request_line.decode('latin-1').strip()}\n")
         return keep_alive
 
 
@@ -84,6 +101,8 @@ def serve(args):
     with Server(("127.0.0.1", args.port), OffsetDateAnswer) as server:
         server.offset_file = args.offset_file
         server.request_log = args.log
+        server.log_lock = threading.Lock()
+        server.latency_ms = args.latency
         pathlib.Path(args.ready).touch()
         server.serve_forever()
 
@@ -110,6 +129,8 @@ def main():
     serve_parser.add_argument("--offset-file", required=True, help="seconds ahead, one number")
     serve_parser.add_argument("--ready", required=True, help="file created once listening")
     serve_parser.add_argument("--log", help="one line per request served")
+    serve_parser.add_argument("--latency", type=float, default=0.0, metavar="MS",
+                              help="delay each way, in milliseconds (default 0)")
     probe_parser = commands.add_parser("round-trip")
     probe_parser.add_argument("--port", type=int, default=80)
     probe_parser.add_argument("--count", type=int, default=50)
