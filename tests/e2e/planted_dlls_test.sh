@@ -29,7 +29,7 @@ readonly kKnown=(advapi32 clbcatq combase comdlg32 coml2 gdi32 imagehlp imm32 ke
 readonly kWineOwn=(ucrtbase version winex11.drv zlib1 msimg32)
 
 # Only the program's own run is traced: every DLL it loads, and the clock changes it asks for.
-readonly kTraced="-all,+loaddll,err+sync"
+readonly kTraced="-all,+pid,+loaddll,err+sync"
 readonly kFormWaitMs=30000
 readonly kExitLimitMs=5000
 readonly kProgramLimitS=60
@@ -40,9 +40,14 @@ here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/isolated_network.sh"
 
 # The base names (lower case) of the DLLs a run loaded, from Wine's loaddll trace.
+# Only the program's own process counts: Wine's desktop process (explorer.exe), which the
+# program's first window may start, inherits the trace. Each line starts with the process id.
 loaded_dlls() {
-    sed -n 's/.*trace:loaddll:.*Loaded L"\([^"]*\)".*/\1/p' "$1" | sed 's/.*\\//' |
-        tr 'A-Z' 'a-z' | sed 's/\.dll$//' | sort -u
+    local pid
+    pid=$(sed -n 's/^\([0-9a-f]*\):.*trace:loaddll:.*Loaded L".*\\quelantikora\.exe".*/\1/Ip' "$1" |
+        head -n 1)
+    grep "^$pid:" "$1" | sed -n 's/.*trace:loaddll:.*Loaded L"\([^"]*\)".*/\1/p' |
+        sed 's/.*\\//' | tr 'A-Z' 'a-z' | sed 's/\.dll$//' | sort -u
 }
 
 in_list() {
@@ -133,6 +138,7 @@ inside() {
     local loaded unaccounted=()
     loaded=$(loaded_dlls "$work/stderr")
     echo "loaded: $(echo "$loaded" | tr '\n' ' ')"
+    [ -n "$loaded" ] || fail "the program's DLL loads were not traced"
     for name in $loaded; do
         [ "$name" = quelantikora.exe ] && continue
         in_list "$name" "${kPlanted[@]}" "${kKnown[@]}" "${kWineOwn[@]}" || unaccounted+=("$name")
