@@ -16,9 +16,13 @@ constexpr int kFirstYearTooLate = 10000;
 
 NetworkEstimate EstimateNetworkTime(const NetworkReading& reading) {
     const SerialDate sourceAtMiddle = reading.HeaderUtc + kHeaderMidSecondDays;
-    const SerialDate utcAtMiddle = (reading.UtcBeforeSend + reading.UtcAfterRead) / 2.0;
+    const SerialDate utcAtMiddle = MiddleUtcOf(reading);
     const double offset = sourceAtMiddle - utcAtMiddle;
     return {NetworkTimeAt(utcAtMiddle, offset), offset};
+}
+
+SerialDate MiddleUtcOf(const NetworkReading& reading) {
+    return (reading.UtcBeforeSend + reading.UtcAfterRead) / 2.0;
 }
 
 SerialDate NetworkTimeAt(SerialDate utc, double offsetDays) {

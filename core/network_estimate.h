@@ -37,6 +37,10 @@ struct NetworkEstimate {
 // header's one-second resolution: it is right within 0.5 s plus half the round trip.
 NetworkEstimate EstimateNetworkTime(const NetworkReading& reading);
 
+// The computer's clock (UTC) halfway between the exchange's two stamps, where the source is taken
+// to have read its own.
+SerialDate MiddleUtcOf(const NetworkReading& reading);
+
 // The network time (UTC+8) when the computer's clock reads utc and the offset is offsetDays.
 SerialDate NetworkTimeAt(SerialDate utc, double offsetDays);
 

@@ -10,10 +10,6 @@ constexpr double kSecondDays = 1.0 / kSecondsPerDay;
 // Room for the connection before a timed request, beyond what the last one took.
 constexpr double kSendMarginDays = 0.002 / kSecondsPerDay;
 
-SerialDate MiddleOf(const NetworkReading& answer) {
-    return (answer.UtcBeforeSend + answer.UtcAfterRead) / 2.0;
-}
-
 SerialDate RoundTripOf(const NetworkReading& answer) {
     return std::max(0.0, answer.UtcAfterRead - answer.UtcBeforeSend);
 }
@@ -21,7 +17,7 @@ SerialDate RoundTripOf(const NetworkReading& answer) {
 }  // namespace
 
 OffsetBounds BoundsOfAnswer(const NetworkReading& answer) {
-    const double low = answer.HeaderUtc - MiddleOf(answer);
+    const double low = answer.HeaderUtc - MiddleUtcOf(answer);
     return {low, low + kSecondDays};
 }
 

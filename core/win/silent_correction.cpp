@@ -37,8 +37,8 @@ bool StoreNetworkMeasurement(const NetworkReading& reading) {
 }
 
 void StoreRefinedMeasurement(const NetworkReading& first, const OffsetBounds& bounds) {
-    const SerialDate utcAtMiddle = (first.UtcBeforeSend + first.UtcAfterRead) / 2.0;
-    NetworkTime.store(NetworkTimeAt(utcAtMiddle, bounds.CentreDays()), std::memory_order_relaxed);
+    NetworkTime.store(NetworkTimeAt(MiddleUtcOf(first), bounds.CentreDays()),
+                      std::memory_order_relaxed);
     NetworkOffset.store(bounds.CentreDays(), std::memory_order_relaxed);
 }
 
