@@ -24,6 +24,7 @@ struct NetworkReading {
     double ConnectDays = 0.0;        // how long the connection took to be made
     uint32_t SourceAddress = 0;      // the IPv4 address that answered, network byte order
     int SourceIndex = -1;            // its place in the list of sources asked
+    bool Secure = false;             // over HTTPS, its certificate checked
 };
 
 struct NetworkEstimate {

@@ -46,7 +46,7 @@ int InitApplication(HINSTANCE instance, HINSTANCE, const wchar_t*, int) {
 
     // With any argument the clock is corrected once and the program ends without a window. That
     // mode needs no controls, no rich-edit library and no GDI+: none of them is loaded for it.
-    if (SilentCorrection()) {
+    if (SilentCorrection().Result != SilentCorrectionReport::Outcome::NotRequested) {
         return 0;
     }
 

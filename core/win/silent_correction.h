@@ -1,6 +1,10 @@
 // Measuring the network offset, correcting the clock, and the silent start-up mode.
 #pragma once
 
+#include <windows.h>
+
+#include <string>
+
 #include "core/network_estimate.h"
 #include "core/offset_refinement.h"
 
@@ -14,13 +18,19 @@ constexpr unsigned kSourceRetryDelayMs = 5000;
 bool StoreNetworkMeasurement(const NetworkReading& reading);
 // The same with the offset narrowed down from that reading: the centre of the bounds.
 void StoreRefinedMeasurement(const NetworkReading& first, const OffsetBounds& bounds);
+// What one correction of the clock did.
+struct ClockCorrection {
+    bool Accepted = false;       // Windows set the clock
+    DWORD Error = 0;             // GetLastError of the refused SetLocalTime; 0 when accepted
+    double ChangeSeconds = 0.0;  // the network time set minus the clock's reading before it
+};
+
 // Sets the local clock to the network time (UTC+8) of one reading of the computer's clock with
 // the given offset: date, time of day and milliseconds at once (see SetLocalClock). Windows
-// takes the time given as local wall-clock time in the zone in force at that moment. The result
-// is not reported.
-void CorrectLocalClockBy(double offsetDays);
+// takes the time given as local wall-clock time in the zone in force at that moment.
+ClockCorrection CorrectLocalClockBy(double offsetDays);
 // The same with NetworkOffset.
-void CorrectLocalClock();
+ClockCorrection CorrectLocalClock();
 // The offset at which the network time is the computer's own wall clock: 0 in UTC+8, the
 // zone's distance from UTC+8 elsewhere. It stands for "nothing measured" before the first
 // measurement and right after a correction, when the wall clock shows the network time.
@@ -32,8 +42,31 @@ bool SilentModeRequested();
 // giving it back is taken over. When the mutex cannot be made or waited for, the turn is taken
 // too, so that a failure of the guard never keeps the clock from being corrected.
 bool TakeSilentCorrectionTurn();
+// What a silent start-up did, for its exit code and the event log.
+struct SilentCorrectionReport {
+    enum class Outcome {
+        NotRequested,     // no argument: the window is to be opened
+        AnotherInstance,  // another instance is correcting: nothing was asked or changed
+        Corrected,        // Windows set the clock
+        Refused,          // Windows refused to set the clock
+    };
+    Outcome Result = Outcome::NotRequested;
+    ClockCorrection Correction;  // Corrected and Refused only
+    std::string SourceUrl;       // the source that answered, as listed
+    bool Secure = false;         // the answer came over HTTPS with a checked certificate
+    double IntervalMs = 0.0;     // the width of the final bounds of the source's offset
+};
+
+// Told of the silent mode's long waits: called after every round in which no source answered,
+// with the seconds since the first round began.
+struct SilentCorrectionObserver {
+    void (*NoAnswerYet)(double secondsWaited, void* context) = nullptr;
+    void* Context = nullptr;
+};
+
 // With arguments on the command line: when another instance is correcting already, returns
-// true at once, without asking the network or touching the clock; otherwise fetches until a
-// source answers (every 5000 ms), narrows that source's offset down (RefineNetworkReading),
-// corrects the clock once and returns true. Without arguments returns false at once.
-bool SilentCorrection();
+// AnotherInstance at once, without asking the network or touching the clock; otherwise fetches
+// until a source answers (every 5000 ms), narrows that source's offset down
+// (RefineNetworkReading), corrects the clock once and says how that went. Without arguments
+// returns NotRequested at once.
+SilentCorrectionReport SilentCorrection(const SilentCorrectionObserver& observer = {});
