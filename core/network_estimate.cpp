@@ -43,6 +43,12 @@ bool IsBelievableSourceTime(SerialDate headerUtc, long buildDay) {
     return headerSecond < firstTooLate;
 }
 
+SerialDate BelievableHeaderTime(std::string_view received) {
+    const DateHeaderScan scan = ScanForDateHeader(received);
+    const SerialDate utc = scan.Value.empty() ? 0.0 : ParseDateHeaderValue(scan.Value);
+    return utc > 0.0 && IsBelievableSourceTime(utc, ProgramBuildDay()) ? utc : 0.0;
+}
+
 long DayOfCompilerDate(const char* compilerDate) {
     // "Mmm dd yyyy", the day padded with a blank: "Dec  8 2026".
     const std::string_view text(compilerDate);

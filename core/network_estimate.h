@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "core/serial_date.h"
 
@@ -22,7 +23,6 @@ struct NetworkReading {
     SerialDate UtcBeforeSend = 0.0;  // just before the request went out
     SerialDate UtcAfterRead = 0.0;   // just after the answer was read
     double ConnectDays = 0.0;        // how long the connection took to be made
-    uint32_t SourceAddress = 0;      // the IPv4 address that answered, network byte order
     int SourceIndex = -1;            // its place in the list of sources asked
     bool Secure = false;             // over HTTPS, its certificate checked
 };
@@ -50,6 +50,10 @@ SerialDate NetworkTimeAt(SerialDate utc, double offsetDays);
 // network time before the year 10000. A source answering anything else, a misconfigured server
 // or a captive portal, gives no answer. NaN is never believable.
 bool IsBelievableSourceTime(SerialDate headerUtc, long buildDay);
+
+// The time of the first Date header line in an answer's bytes when it parses and can be true
+// (IsBelievableSourceTime against the day this program was built); 0 otherwise.
+SerialDate BelievableHeaderTime(std::string_view received);
 
 // SerialDate day number of a compiler date such as "Dec  8 2026" (the form of __DATE__);
 // 0 for a text of any other form.

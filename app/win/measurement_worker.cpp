@@ -14,17 +14,15 @@
 
 namespace {
 
-RefinedOffset RefineWithBuiltInSources(const NetworkReading& first, NarrowedCallback narrowed,
-                                       void* context) {
-    return RefineNetworkReading(first, narrowed, context);
+SourceAnswer AskBuiltInSources() {
+    return AskTimeSources();
 }
 
 // The seam's entries are read by workers while the UI thread runs; atomics keep a test's
 // replacement from being seen half-written.
 std::atomic<bool (*)()> AutostartCheck{&CheckAutostartRegistration};
-std::atomic<NetworkReading (*)()> Fetch{&FetchNetworkTime};
-std::atomic<RefinedOffset (*)(const NetworkReading&, NarrowedCallback, void*)> Refine{
-    &RefineWithBuiltInSources};
+std::atomic<SourceAnswer (*)()> Ask{&AskBuiltInSources};
+std::atomic<RefinedOffset (*)(SourceAnswer&, NarrowedCallback, void*)> Narrow{&NarrowSourceAnswer};
 
 std::atomic<int> RunningWorkers{0};
 
@@ -58,8 +56,9 @@ Turn TakeTurn() {
     return {newestRequest, quietRun};
 }
 
-// A loud round's narrowing: the best estimate so far, for a click meanwhile. A request that
-// came meanwhile (a click, a change of the clock) makes the rest of the narrowing useless.
+// A loud round's narrowing, before each exchange: the best estimate so far, for a click
+// meanwhile. A request that came meanwhile (a click, a change of the clock) makes the rest of
+// the narrowing useless.
 bool NarrowedForRequest(const OffsetBounds& bounds, void* context) {
     const std::lock_guard<std::mutex> lock(stateLock);
     if (*static_cast<const unsigned*>(context) != newestRequest) {
@@ -80,7 +79,8 @@ enum class Outcome { Done, Stale, NoAnswer };
 // One round: the first answer, then its narrowing. Loud rounds store the first answer at once
 // and tell the form; quiet ones store only the narrowed offset.
 Outcome MeasureOnce(HWND form, Turn turn) {
-    const NetworkReading reading = Fetch.load()();
+    SourceAnswer answer = Ask.load()();
+    const NetworkReading& reading = answer.First;
     {
         const std::lock_guard<std::mutex> lock(stateLock);
         if (turn.Request != newestRequest) {
@@ -103,7 +103,7 @@ Outcome MeasureOnce(HWND form, Turn turn) {
     }
     unsigned request = turn.Request;
     const RefinedOffset refined =
-        Refine.load()(reading, turn.Quiet ? &QuietNarrowed : &NarrowedForRequest, &request);
+        Narrow.load()(answer, turn.Quiet ? &QuietNarrowed : &NarrowedForRequest, &request);
     const std::lock_guard<std::mutex> lock(stateLock);
     if (turn.Request != newestRequest) {
         return Outcome::Stale;
@@ -175,7 +175,7 @@ bool RequestLocked(HWND form) {
 
 MeasurementSeam InstallMeasurement(const MeasurementSeam& seam) {
     return {AutostartCheck.exchange(seam.CheckAutostartRegistration),
-            Fetch.exchange(seam.FetchNetworkTime), Refine.exchange(seam.RefineNetworkReading)};
+            Ask.exchange(seam.AskTimeSources), Narrow.exchange(seam.NarrowSourceAnswer)};
 }
 
 bool RequestMeasurement(HWND form) {

@@ -11,9 +11,9 @@
 // reaches the network, the registry or the scheduler.
 struct MeasurementSeam {
     bool (*CheckAutostartRegistration)();
-    NetworkReading (*FetchNetworkTime)();
-    RefinedOffset (*RefineNetworkReading)(const NetworkReading& first, NarrowedCallback narrowed,
-                                          void* context);
+    SourceAnswer (*AskTimeSources)();
+    RefinedOffset (*NarrowSourceAnswer)(SourceAnswer& answer, NarrowedCallback narrowed,
+                                        void* context);
 };
 
 // Installs a seam (tests only, while no worker runs) and returns the one it replaces.

@@ -10,18 +10,13 @@ bool SetBlocking(SOCKET socket, bool blocking) {
 
 }  // namespace
 
-bool ConnectWithin(SOCKET socket, uint32_t address, uint16_t port, unsigned timeoutMs) {
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(port);
-    peer.sin_addr.s_addr = address;
-
+bool ConnectWithin(SOCKET socket, const sockaddr* address, int addressLength, unsigned timeoutMs) {
     // A plain blocking connect to a host that drops our packets waits as long as the system
     // likes (minutes); connecting without blocking and waiting in select bounds that.
     if (!SetBlocking(socket, false)) {
         return false;
     }
-    if (connect(socket, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
+    if (connect(socket, address, addressLength) != 0) {
         const int error = WSAGetLastError();
         if (error != WSAEWOULDBLOCK) {
             return false;

@@ -3,11 +3,9 @@
 
 #include <winsock2.h>
 
-#include <cstdint>
-
-// Connects a blocking stream socket to an IPv4 address (network byte order) and port, giving
-// up after timeoutMs. The socket is blocking again afterwards. True when connected.
-bool ConnectWithin(SOCKET socket, uint32_t address, uint16_t port, unsigned timeoutMs);
+// Connects a blocking stream socket to an address (IPv4 or IPv6, its port set), giving up after
+// timeoutMs. The socket is blocking again afterwards. True when connected.
+bool ConnectWithin(SOCKET socket, const sockaddr* address, int addressLength, unsigned timeoutMs);
 
 // Makes every later recv on the socket fail (WSAETIMEDOUT) after timeoutMs without data.
 bool SetReceiveTimeout(SOCKET socket, unsigned timeoutMs);

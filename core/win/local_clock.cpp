@@ -1,6 +1,7 @@
 // Reading, formatting and setting the local clock, through a seam that tests can replace.
 #include "core/win/local_clock.h"
 
+#include "core/win/precise_wait.h"
 #include "core/win/system_library.h"
 #include "core/win/wide_text.h"
 
@@ -24,10 +25,8 @@ SystemTimeReader FindSystemTimeReader() {
 // Found once, before main, and only read afterwards, by any thread.
 const SystemTimeReader readSystemTime = FindSystemTimeReader();
 
-BOOL ReadRealUtcTime(SYSTEMTIME* out) {
-    FILETIME utc{};
-    readSystemTime(&utc);
-    return FileTimeToSystemTime(&utc, out);
+void ReadRealUtcFileTime(FILETIME* out) {
+    readSystemTime(out);
 }
 
 // With the zone's rules for that moment, daylight saving included. Unlike the C runtime, this
@@ -40,10 +39,21 @@ BOOL WriteRealLocalTime(const SYSTEMTIME* time) {
     return SetLocalTime(time);
 }
 
-constexpr ClockSeam kRealClock = {ReadRealUtcTime, RealUtcToLocalTime, WriteRealLocalTime};
+const ClockSeam kRealClock = {ReadRealUtcFileTime, RealUtcToLocalTime, WriteRealLocalTime,
+                              MonotonicMs, readSystemTime != &GetSystemTimeAsFileTime};
 
 // Replaced only by tests, before any thread of theirs reads the clock.
 ClockSeam activeClock = kRealClock;
+
+// FILETIME counts 100 ns since 1601-01-01; SerialDate days since 1899-12-30.
+constexpr long long kFileTimeUnitsPerDay = 864000000000LL;
+constexpr long long kFileTimeOfSerialZero = 109205LL * kFileTimeUnitsPerDay;
+
+bool ReadUtc(SYSTEMTIME* out) {
+    FILETIME utc{};
+    activeClock.ReadUtcFileTime(&utc);
+    return FileTimeToSystemTime(&utc, out) != FALSE;
+}
 
 std::string LocaleText(LCTYPE item, std::string fallback) {
     wchar_t buffer[16] = {};  // the locale allows at most four characters for a separator
@@ -59,6 +69,10 @@ std::string LocaleText(LCTYPE item, std::string fallback) {
 
 ClockSeam RealClock() {
     return kRealClock;
+}
+
+const ClockSeam& ActiveClock() {
+    return activeClock;
 }
 
 ClockSeam InstallClock(const ClockSeam& clock) {
@@ -79,18 +93,30 @@ SerialDate SerialFromSystemTime(const SYSTEMTIME& time) {
     return SerialFromFields(fields);
 }
 
+SerialDate SerialFromFileTime(const FILETIME& time) {
+    const long long units = static_cast<long long>(
+        (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    // Whole days apart first, in integers, so that the division rounds only once.
+    const long long sinceSerialZero = units - kFileTimeOfSerialZero;
+    const long long days = sinceSerialZero / kFileTimeUnitsPerDay;
+    const long long rest = sinceSerialZero % kFileTimeUnitsPerDay;
+    return static_cast<double>(days) +
+           static_cast<double>(rest) / static_cast<double>(kFileTimeUnitsPerDay);
+}
+
 SerialDate CurrentUtcTime() {
-    SYSTEMTIME utc{};
-    if (!activeClock.ReadUtcTime(&utc)) {
+    FILETIME utc{};
+    activeClock.ReadUtcFileTime(&utc);
+    if (utc.dwHighDateTime == 0 && utc.dwLowDateTime == 0) {
         return 0.0;
     }
-    return SerialFromSystemTime(utc);
+    return SerialFromFileTime(utc);
 }
 
 SerialDate CurrentLocalTime() {
     SYSTEMTIME utc{};
     SYSTEMTIME local{};
-    if (!activeClock.ReadUtcTime(&utc) || !activeClock.UtcToLocalTime(&utc, &local)) {
+    if (!ReadUtc(&utc) || !activeClock.UtcToLocalTime(&utc, &local)) {
         return 0.0;
     }
     return SerialFromSystemTime(local);
@@ -115,10 +141,25 @@ bool SetLocalClock(const DateTimeFields& fields) {
     return first && second;
 }
 
+ClockReading ReadClock() {
+    FILETIME utcTime{};
+    activeClock.ReadUtcFileTime(&utcTime);
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    ClockReading reading;
+    if ((utcTime.dwHighDateTime == 0 && utcTime.dwLowDateTime == 0) ||
+        !FileTimeToSystemTime(&utcTime, &utc) || !activeClock.UtcToLocalTime(&utc, &local)) {
+        return reading;
+    }
+    reading.Utc = SerialFromFileTime(utcTime);
+    reading.ZoneBiasDays = SerialFromSystemTime(local) - SerialFromSystemTime(utc);
+    return reading;
+}
+
 double CurrentZoneBiasDays() {
     SYSTEMTIME utc{};
     SYSTEMTIME local{};
-    if (!activeClock.ReadUtcTime(&utc) || !activeClock.UtcToLocalTime(&utc, &local)) {
+    if (!ReadUtc(&utc) || !activeClock.UtcToLocalTime(&utc, &local)) {
         return 0.0;
     }
     return SerialFromSystemTime(local) - SerialFromSystemTime(utc);

@@ -8,15 +8,20 @@
 
 #include "core/serial_date.h"
 
-// The clock operations the program uses, with milliseconds: a read of the computer's clock in
-// UTC, its conversion to local wall-clock time with the zone in force at that moment, and a write
-// of local wall-clock time. The real ones read the most precise system clock there is, convert
-// with Windows' own zone rules and set the clock with SetLocalTime; tests install a fake so that
-// they never move the host's clock (and can move its zone).
+// The clock operations the program uses: a read of the computer's clock in UTC to 100 ns, its
+// conversion to local wall-clock time with the zone in force at that moment, a write of local
+// wall-clock time, and a counter that no setting of the clock moves. The real ones read the most
+// precise system clock there is, convert with Windows' own zone rules, set the clock with
+// SetLocalTime and count with the performance counter; tests install a fake so that they never
+// move the host's clock (and can move its zone, or step it).
 struct ClockSeam {
-    BOOL (*ReadUtcTime)(SYSTEMTIME* out);
+    void (*ReadUtcFileTime)(FILETIME* out);
     BOOL (*UtcToLocalTime)(const SYSTEMTIME* utc, SYSTEMTIME* local);
     BOOL (*WriteLocalTime)(const SYSTEMTIME* time);
+    double (*CounterMs)();
+    // False where ReadUtcFileTime moves only with the timer tick, 15.6 ms at a time (Windows 7
+    // has no GetSystemTimePreciseAsFileTime).
+    bool PreciseUtc;
 };
 
 // The real clock.
@@ -26,15 +31,27 @@ ClockSeam InstallClock(const ClockSeam& clock);
 
 // The same time as a SerialDate, milliseconds included.
 SerialDate SerialFromSystemTime(const SYSTEMTIME& time);
+// The same time as a SerialDate, to the resolution of a double (about a microsecond today).
+SerialDate SerialFromFileTime(const FILETIME& time);
 
-// The computer's clock in UTC as a SerialDate with milliseconds; 0 if it cannot be read. Offsets
-// to a time source are kept against this, so that a change of zone or daylight saving leaves
-// them true.
+// The clock in force (the real one, or a test's).
+const ClockSeam& ActiveClock();
+
+// The computer's clock in UTC as a SerialDate, to the clock's own resolution; 0 if it cannot be
+// read. Offsets to a time source are kept against this, so that a change of zone or daylight
+// saving leaves them true.
 SerialDate CurrentUtcTime();
 
 // The local wall-clock time as a SerialDate with milliseconds, in the zone in force now; 0 if
 // the clock cannot be read. Every local time the program shows comes from here.
 SerialDate CurrentLocalTime();
+
+// One read of the clock: UTC, and the local wall clock's lead on it in the zone in force then.
+struct ClockReading {
+    SerialDate Utc = 0.0;  // 0: the clock could not be read
+    double ZoneBiasDays = 0.0;
+};
+ClockReading ReadClock();
 
 // Local wall-clock time minus UTC in the zone in force now (daylight saving included), in days,
 // from one reading of the clock; 0 if the clock cannot be read.

@@ -3,16 +3,20 @@
 
 #include <windows.h>
 
+#include <cmath>
 #include <utility>
 
 #include "core/network_state.h"
-#include "core/time_sources.h"
 #include "core/win/kernel_handle.h"
 #include "core/win/local_clock.h"
 #include "core/win/network_time.h"
 #include "core/win/program_arguments.h"
 
 namespace {
+
+// A change of the clock by something else beyond this, between a measurement and its
+// correction, makes the silent mode measure again.
+constexpr double kClockSetMeanwhileDays = 50.0 / kMillisecondsPerDay;
 
 // Machine-wide (the Global namespace): the logon task's instance runs as SYSTEM in session 0,
 // the Run value's (where Windows runs it) in the user's session, and a second user's logon
@@ -47,14 +51,16 @@ ClockCorrection CorrectLocalClockBy(double offsetDays) {
     // One reading of the clock gives every field: a date and a time of day read apart could
     // straddle midnight and set the clock a whole day wrong.
     ClockCorrection correction;
-    const SerialDate now = CurrentUtcTime();
-    if (now == 0.0) {
+    const ClockReading now = ReadClock();
+    if (now.Utc == 0.0) {
         correction.Error = ERROR_INVALID_TIME;  // nothing to add the offset to
         return correction;
     }
-    const SerialDate target = NetworkTimeAt(now, offsetDays);
+    // To the nearest millisecond, the finest the clock can be set to.
+    const SerialDate target =
+        std::round(NetworkTimeAt(now.Utc, offsetDays) * kMillisecondsPerDay) / kMillisecondsPerDay;
     // The wall clock moves from its own reading (UTC plus the zone's bias) to the target.
-    correction.ChangeSeconds = (target - (now + CurrentZoneBiasDays())) * kSecondsPerDay;
+    correction.ChangeSeconds = (target - (now.Utc + now.ZoneBiasDays)) * kSecondsPerDay;
     correction.Accepted = SetLocalClock(SplitSerialDate(target));
     if (!correction.Accepted) {
         correction.Error = GetLastError();
@@ -91,7 +97,8 @@ bool TakeSilentCorrectionTurn() {
     return true;
 }
 
-SilentCorrectionReport SilentCorrection(const SilentCorrectionObserver& observer) {
+SilentCorrectionReport SilentCorrectionFrom(const SourceEndpoints& sources,
+                                            const SilentCorrectionObserver& observer) {
     SilentCorrectionReport report;
     if (!SilentModeRequested()) {
         return report;
@@ -103,26 +110,35 @@ SilentCorrectionReport SilentCorrection(const SilentCorrectionObserver& observer
     }
     // No window and no limit: started at logon, the network may take a while to come up.
     const ULONGLONG startTick = GetTickCount64();
-    NetworkReading reading = FetchNetworkTime();
-    while (!(reading.HeaderUtc > 0.0)) {
-        if (observer.NoAnswerYet != nullptr) {
-            observer.NoAnswerYet(static_cast<double>(GetTickCount64() - startTick) / 1000.0,
-                                 observer.Context);
+    for (;;) {
+        SourceAnswer answer = AskTimeSources(sources);
+        if (!(answer.First.HeaderUtc > 0.0)) {
+            if (observer.NoAnswerYet != nullptr) {
+                observer.NoAnswerYet(static_cast<double>(GetTickCount64() - startTick) / 1000.0,
+                                     observer.Context);
+            }
+            Sleep(kSourceRetryDelayMs);
+            continue;
         }
-        Sleep(kSourceRetryDelayMs);
-        reading = FetchNetworkTime();
+        // Corrected once, with the narrowed offset: a logon correction takes a few seconds
+        // longer.
+        const RefinedOffset refined = NarrowSourceAnswer(answer);
+        // Something else set the clock meanwhile (Windows' own time service at logon, say): the
+        // offset was measured against the clock before that, and would be applied on top of it.
+        if (answer.Stamps.ClockMovedDays() > kClockSetMeanwhileDays) {
+            continue;
+        }
+        StoreRefinedMeasurement(answer.First, refined.Bounds);
+        report.Correction = CorrectLocalClock();
+        report.Result = report.Correction.Accepted ? SilentCorrectionReport::Outcome::Corrected
+                                                   : SilentCorrectionReport::Outcome::Refused;
+        report.SourceUrl = answer.Url;
+        report.Secure = answer.First.Secure;
+        report.IntervalMs = refined.Bounds.WidthDays() * kMillisecondsPerDay;
+        return report;
     }
-    // Corrected once, with the narrowed offset: a logon correction takes a few seconds longer.
-    const RefinedOffset refined = RefineNetworkReading(reading, nullptr, nullptr);
-    StoreRefinedMeasurement(reading, refined.Bounds);
-    report.Correction = CorrectLocalClock();
-    report.Result = report.Correction.Accepted ? SilentCorrectionReport::Outcome::Corrected
-                                               : SilentCorrectionReport::Outcome::Refused;
-    if (reading.SourceIndex >= 0 &&
-        static_cast<size_t>(reading.SourceIndex) < kTimeSources.size()) {
-        report.SourceUrl = std::string(kTimeSources[static_cast<size_t>(reading.SourceIndex)]);
-    }
-    report.Secure = reading.Secure;
-    report.IntervalMs = refined.Bounds.WidthDays() * kMillisecondsPerDay;
-    return report;
+}
+
+SilentCorrectionReport SilentCorrection(const SilentCorrectionObserver& observer) {
+    return SilentCorrectionFrom(BuiltInSources(), observer);
 }

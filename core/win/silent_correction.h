@@ -7,6 +7,7 @@
 
 #include "core/network_estimate.h"
 #include "core/offset_refinement.h"
+#include "core/win/network_time.h"
 
 // Pause between two rounds over the time sources in the silent start-up mode.
 constexpr unsigned kSourceRetryDelayMs = 5000;
@@ -65,8 +66,12 @@ struct SilentCorrectionObserver {
 };
 
 // With arguments on the command line: when another instance is correcting already, returns
-// AnotherInstance at once, without asking the network or touching the clock; otherwise fetches
+// AnotherInstance at once, without asking the network or touching the clock; otherwise asks
 // until a source answers (every 5000 ms), narrows that source's offset down
-// (RefineNetworkReading), corrects the clock once and says how that went. Without arguments
-// returns NotRequested at once.
+// (NarrowSourceAnswer), corrects the clock once and says how that went. When something else set
+// the clock by more than 50 ms meanwhile, it measures again first. Without arguments returns
+// NotRequested at once.
 SilentCorrectionReport SilentCorrection(const SilentCorrectionObserver& observer = {});
+// The same with the given sources (tests reach a local one).
+SilentCorrectionReport SilentCorrectionFrom(const SourceEndpoints& sources,
+                                            const SilentCorrectionObserver& observer = {});

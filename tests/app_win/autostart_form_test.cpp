@@ -30,7 +30,7 @@ constexpr wchar_t kMovedCommand[] = LR"(D:\Old Place\QuelanTikora.exe 1)";
 // Held shut while a test wants the first measurement still running.
 std::atomic<HANDLE> measurementGate{nullptr};
 
-NetworkReading MeasurementThatWaitsAtTheGate() {
+SourceAnswer MeasurementThatWaitsAtTheGate() {
     if (HANDLE gate = measurementGate.load()) {
         WaitForSingleObject(gate, 10000);
     }

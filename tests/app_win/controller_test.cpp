@@ -51,7 +51,7 @@ bool FakeIsAutostartRegistered() {
     return fake.Registered.load();
 }
 
-NetworkReading FakeFetchNetworkTime() {
+SourceAnswer FakeFetchNetworkTime() {
     fake.Calls.fetch_add(1);
     const int running = fake.Running.fetch_add(1) + 1;
     fake.MostRunning.store(std::max(fake.MostRunning.load(), running));
@@ -67,7 +67,9 @@ NetworkReading FakeFetchNetworkTime() {
     // The middle of the header's second, 23:28:27.500 UTC, is the fake clock's time in UTC+1:
     // the offset is exactly 0.
     const SerialDate utc = CurrentUtcTime();
-    return {SourceUtc(), utc, utc};
+    SourceAnswer answer;
+    answer.First = {SourceUtc(), utc, utc};
+    return answer;
 }
 
 std::string Timed(const char* date, int hour, int minute, int second) {

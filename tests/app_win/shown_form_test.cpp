@@ -27,7 +27,7 @@ bool NotRegistered() {
 
 // While set, a measurement waits before it answers: the button stays off meanwhile.
 std::atomic<bool> holdMeasurement{false};
-NetworkReading AnswerWhenReleased() {
+SourceAnswer AnswerWhenReleased() {
     while (holdMeasurement) {
         Sleep(10);
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/win/plain_exchange.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/loopback_http_server.h"
 #include "tests/support/stdout_capture.h"
@@ -56,7 +57,7 @@ TEST_P(OneSourceAnswer, GivesTheTimeOnlyFromADateHeaderInTheFirstRead) {
     ASSERT_TRUE(output.Active());
     const std::string_view sources[] = {"http://127.0.0.1/"};
 
-    const SerialDate result = FetchNetworkTimeFrom(sources, server.Port()).HeaderUtc;
+    const SerialDate result = AskTimeSources({sources, server.Port()}).First.HeaderUtc;
 
     EXPECT_DOUBLE_EQ(result, answer.Expected);
     EXPECT_EQ(output.Take(), answer.Traced ? "http://127.0.0.1/\r\n" : "");
@@ -111,7 +112,7 @@ TEST_P(RequestBytes, AreOneHttp10GetForTheUrlsPath) {
     ASSERT_TRUE(server.Listening());
     const std::string_view sources[] = {GetParam().Url};
 
-    FetchNetworkTimeFrom(sources, server.Port());
+    AskTimeSources({sources, server.Port()}).First;
 
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(server.Requests()[0], GetParam().Expected);
@@ -138,7 +139,7 @@ TEST(FetchNetworkTime, FirstUsableAnswerEndsTheSearch) {
     const std::string_view sources[] = {"http://127.0.0.1/first", "http://127.0.0.1/second",
                                         "http://127.0.0.1/third"};
 
-    EXPECT_DOUBLE_EQ(FetchNetworkTimeFrom(sources, server.Port()).HeaderUtc, kHeaderTime);
+    EXPECT_DOUBLE_EQ(AskTimeSources({sources, server.Port()}).First.HeaderUtc, kHeaderTime);
     ASSERT_EQ(server.Connections(), 1u);
     EXPECT_EQ(server.Requests()[0].rfind("GET /first ", 0), 0u);
 }
@@ -160,7 +161,7 @@ TEST(FetchNetworkTime, FailingSourcesAreSkippedInOrderAndTracedOnlyWithDate) {
                                         "http://127.0.0.1/unasked"};
 
     const auto start = Clock::now();
-    EXPECT_DOUBLE_EQ(FetchNetworkTimeFrom(sources, server.Port()).HeaderUtc, kHeaderTime);
+    EXPECT_DOUBLE_EQ(AskTimeSources({sources, server.Port()}).First.HeaderUtc, kHeaderTime);
     EXPECT_LT(SecondsSince(start), 5.0);
 
     EXPECT_EQ(output.Take(), "http://127.0.0.1/bad-date\r\nhttp://127.0.0.1/good\r\n");
@@ -176,7 +177,7 @@ TEST(FetchNetworkTime, NoUsableSourceGivesExactlyZero) {
     const std::string_view sources[] = {"http:///no-host", kRefusedSource,
                                         "http://127.0.0.1/no-date", "http://127.0.0.1/closed"};
 
-    const NetworkReading reading = FetchNetworkTimeFrom(sources, server.Port());
+    const NetworkReading reading = AskTimeSources({sources, server.Port()}).First;
     EXPECT_EQ(reading.HeaderUtc, 0.0);
     EXPECT_EQ(reading.UtcBeforeSend, 0.0);
     EXPECT_EQ(reading.UtcAfterRead, 0.0);
@@ -191,7 +192,8 @@ struct UnbelievableCase {
 class UnbelievableFirstSource : public testing::TestWithParam<UnbelievableCase> {};
 
 // A time that parses but cannot be true is no answer: the second source is asked, and the
-// local stamps are those of its exchange (the fake clock moves 250 ms per read).
+// local stamps are those of its exchange (the fake clock moves 250 ms per read; the first read
+// anchors the stamps).
 TEST_P(UnbelievableFirstSource, MakesTheSecondOneBeAsked) {
     LoopbackHttpServer server(
         {Answer("HTTP/1.0 200 OK\r\n" + std::string(GetParam().DateLine) + "\r\n\r\n"),
@@ -202,15 +204,15 @@ TEST_P(UnbelievableFirstSource, MakesTheSecondOneBeAsked) {
     clock.State().MillisecondsPerRead = 250;
     const std::string_view sources[] = {"http://127.0.0.1/first", "http://127.0.0.1/second"};
 
-    const NetworkReading reading = FetchNetworkTimeFrom(sources, server.Port());
+    const NetworkReading reading = AskTimeSources({sources, server.Port()}).First;
 
     EXPECT_DOUBLE_EQ(reading.HeaderUtc, kHeaderTime);
     EXPECT_EQ(server.Connections(), 2u);
     EXPECT_EQ(output.Take(), "http://127.0.0.1/first\r\nhttp://127.0.0.1/second\r\n");
-    ASSERT_EQ(clock.State().Reads, 4);
+    ASSERT_EQ(clock.State().Reads, 5);
     const SerialDate start = 46363.0 + 1707.0 / 86400.0;  // the fake clock's first reading
-    EXPECT_NEAR((reading.UtcBeforeSend - start) * 86400e3, 500.0, 1e-3);
-    EXPECT_NEAR((reading.UtcAfterRead - start) * 86400e3, 750.0, 1e-3);
+    EXPECT_NEAR((reading.UtcBeforeSend - start) * 86400e3, 750.0, 1e-3);
+    EXPECT_NEAR((reading.UtcAfterRead - start) * 86400e3, 1000.0, 1e-3);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -231,7 +233,7 @@ TEST(FetchNetworkTime, SilentSourceIsGivenUpAfterTheReadBound) {
     const std::string_view sources[] = {"http://127.0.0.1/silent", "http://127.0.0.1/good"};
 
     const auto start = Clock::now();
-    EXPECT_DOUBLE_EQ(FetchNetworkTimeFrom(sources, server.Port()).HeaderUtc, kHeaderTime);
+    EXPECT_DOUBLE_EQ(AskTimeSources({sources, server.Port()}).First.HeaderUtc, kHeaderTime);
     const double elapsed = SecondsSince(start);
 
     EXPECT_GE(elapsed, kReadTimeoutMs / 1000.0 - 0.5);
@@ -249,7 +251,7 @@ TEST(FetchNetworkTime, ConnectThatIsNeverAnsweredIsGivenUpAfterTheConnectBound) 
     const std::string_view sources[] = {"http://127.0.0.3/stalled", "http://127.0.0.1/good"};
 
     const auto start = Clock::now();
-    EXPECT_DOUBLE_EQ(FetchNetworkTimeFrom(sources, server.Port()).HeaderUtc, kHeaderTime);
+    EXPECT_DOUBLE_EQ(AskTimeSources({sources, server.Port()}).First.HeaderUtc, kHeaderTime);
     const double elapsed = SecondsSince(start);
 
     EXPECT_GE(elapsed, kConnectTimeoutMs / 1000.0 - 0.5);
@@ -257,24 +259,28 @@ TEST(FetchNetworkTime, ConnectThatIsNeverAnsweredIsGivenUpAfterTheConnectBound) 
 }
 
 // The source's clock runs 370 ms ahead of the host's: the narrowed offset finds it to within
-// 10 ms, each exchange the first one's request on a new connection, eight at most.
-TEST(RefineNetworkReading, FindsASubSecondOffsetWithinTenMilliseconds) {
-    LoopbackHttpServer server(std::vector<ConnectionScript>(8, AnswerWithClock(370)));
+// 10 ms, after the first GET on one kept-alive connection of identical HEAD requests.
+TEST(NarrowSourceAnswer, FindsASubSecondOffsetWithinTenMillisecondsOnOneConnection) {
+    LoopbackHttpServer server({AnswerWithClock(370), AnswerWithClock(370)});
     ASSERT_TRUE(server.Listening());
     StdoutCapture output;
-    const std::string_view sources[] = {"http://127.0.0.1/"};
+    const std::string_view sources[] = {"http://localhost/"};
 
-    const NetworkReading first = FetchNetworkTimeFrom(sources, server.Port());
-    ASSERT_GT(first.HeaderUtc, 0.0);
-    const RefinedOffset refined = RefineNetworkReading(first, sources, server.Port());
+    SourceAnswer answer = AskTimeSources({sources, server.Port()});
+    ASSERT_GT(answer.First.HeaderUtc, 0.0);
+    const RefinedOffset refined = NarrowSourceAnswer(answer);
 
+    EXPECT_EQ(refined.End, NarrowingEnd::Confirmed);
     EXPECT_NEAR(refined.Bounds.CentreDays() * 86400e3, 370.0, 10.0);
-    EXPECT_EQ(output.Take(), "http://127.0.0.1/\r\n");  // the refinement traces nothing
+    EXPECT_EQ(output.Take(), "http://localhost/\r\n");  // the narrowing traces nothing
+    EXPECT_EQ(server.Connections(), 2u);
     const std::vector<std::string> requests = server.Requests();
-    EXPECT_LE(requests.size(), 8u);
-    EXPECT_EQ(static_cast<int>(requests.size()), refined.Exchanges);
-    for (const std::string& request : requests) {
-        EXPECT_EQ(request, requests[0]);
+    ASSERT_EQ(static_cast<int>(requests.size()), refined.Exchanges);
+    EXPECT_LE(refined.Exchanges, kMaxNarrowingExchanges);
+    for (size_t index = 1; index < requests.size(); ++index) {
+        EXPECT_EQ(requests[index],
+                  "HEAD / HTTP/1.1\r\nHost: localhost\r\nConnection: keep-alive\r\n"
+                  "User-Agent: GetHTTP 0.0\r\n\r\n");
     }
 }
 

@@ -94,9 +94,11 @@ TEST_P(Correction, SetsEveryFieldFromOneReadingWithTwoIdenticalCalls) {
     clock.State().RefuseWrites = c.Refused;
     NetworkOffset = c.OffsetDays;
 
-    CorrectLocalClock();
+    const ClockCorrection correction = CorrectLocalClock();
 
     EXPECT_EQ(clock.State().Reads, 1);
+    EXPECT_EQ(correction.Accepted, !c.Refused);
+    EXPECT_NEAR(correction.ChangeSeconds, c.OffsetDays * 86400.0, 1e-6);
     const std::vector<SYSTEMTIME>& writes = clock.State().Writes;
     ASSERT_EQ(writes.size(), 2u);
     for (const SYSTEMTIME& write : writes) {

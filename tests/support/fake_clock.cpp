@@ -26,11 +26,20 @@ SYSTEMTIME AddMilliseconds(const SYSTEMTIME& time, long long milliseconds) {
 
 constexpr long long kMillisecondsPerMinute = 60000;
 
-BOOL ReadFakeUtcTime(SYSTEMTIME* out) {
+void ReadFakeUtcFileTime(FILETIME* out) {
     ++state.Reads;
-    *out = AddMilliseconds(state.Now, -state.ZoneBiasMinutes * kMillisecondsPerMinute);
+    const SYSTEMTIME utc =
+        AddMilliseconds(state.Now, -state.ZoneBiasMinutes * kMillisecondsPerMinute);
+    SystemTimeToFileTime(&utc, out);
     state.Now = AddMilliseconds(state.Now, state.MillisecondsPerRead);
-    return TRUE;
+    state.CounterMs += state.MillisecondsPerRead;
+    if (state.Reads == state.StepAtRead) {
+        state.Now = AddMilliseconds(state.Now, state.StepMs);
+    }
+}
+
+double FakeCounterMs() {
+    return state.CounterMs;
 }
 
 BOOL FakeUtcToLocalTime(const SYSTEMTIME* utc, SYSTEMTIME* local) {
@@ -51,7 +60,8 @@ BOOL WriteFakeLocalTime(const SYSTEMTIME* time) {
 }  // namespace
 
 FakeClockScope::FakeClockScope(const SYSTEMTIME& start)
-    : previous_(InstallClock({ReadFakeUtcTime, FakeUtcToLocalTime, WriteFakeLocalTime})) {
+    : previous_(InstallClock(
+          {ReadFakeUtcFileTime, FakeUtcToLocalTime, WriteFakeLocalTime, FakeCounterMs, true})) {
     state = FakeClockState{};
     state.Now = start;
 }
@@ -87,11 +97,13 @@ void ExpectSameTime(const SYSTEMTIME& actual, const SYSTEMTIME& expected) {
     EXPECT_EQ(actual.wMilliseconds, expected.wMilliseconds);
 }
 
-NetworkReading AnswerAtOnce() {
+SourceAnswer AnswerAtOnce() {
     const SerialDate utc = CurrentUtcTime();
-    return {utc, utc, utc};
+    SourceAnswer answer;
+    answer.First = {utc, utc, utc};
+    return answer;
 }
 
-RefinedOffset KeepTheFirstAnswer(const NetworkReading& first, NarrowedCallback, void*) {
-    return {BoundsOfAnswer(first), 1};
+RefinedOffset KeepTheFirstAnswer(SourceAnswer& answer, NarrowedCallback, void*) {
+    return {BoundsOfAnswer(answer.First), 1};
 }

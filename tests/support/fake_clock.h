@@ -12,8 +12,11 @@
 struct FakeClockState {
     SYSTEMTIME Now{};                  // what a read of the local clock gives
     int ZoneBiasMinutes = 0;           // local time minus UTC
-    unsigned MillisecondsPerRead = 0;  // the clock moves on by this much after each read
-    bool RefuseWrites = false;         // SetLocalTime fails and changes nothing
+    unsigned MillisecondsPerRead = 0;  // the clock and the counter move on by this after each read
+    int StepAtRead = 0;                // after this read something sets the clock...
+    int StepMs = 0;                    // ...by this much; the counter does not move
+    double CounterMs = 0.0;
+    bool RefuseWrites = false;  // SetLocalTime fails and changes nothing
     int Reads = 0;
     std::vector<SYSTEMTIME> Writes;  // every SetLocalTime asked for, refused ones too
 };
@@ -39,7 +42,7 @@ void ExpectSameTime(const SYSTEMTIME& actual, const SYSTEMTIME& expected);
 
 // A source that answers at once with a header of the clock's own UTC time: enough for a
 // measurement to succeed, for tests that do not look at its offset.
-NetworkReading AnswerAtOnce();
+SourceAnswer AnswerAtOnce();
 
-// A refinement that asks nothing more: the first answer's own bounds.
-RefinedOffset KeepTheFirstAnswer(const NetworkReading& first, NarrowedCallback, void*);
+// A narrowing that asks nothing more: the first answer's own bounds.
+RefinedOffset KeepTheFirstAnswer(SourceAnswer& answer, NarrowedCallback, void*);

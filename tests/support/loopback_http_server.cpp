@@ -12,8 +12,9 @@
 
 namespace {
 
-// An answer whose Date header is the host's clock aheadMs ahead, cut to the whole second.
-std::string AnswerStampedAheadBy(unsigned aheadMs) {
+// An answer whose Date header is the host's clock aheadMs ahead, cut to the whole second; in
+// HTTP/1.1, and without a body, to a request that keeps the connection.
+std::string AnswerStampedAheadBy(unsigned aheadMs, bool keptAlive) {
     const SerialDate stamp = CurrentUtcTime() + aheadMs / kMillisecondsPerDay;
     const DateTimeFields utc = SplitSerialDate(stamp);
     static constexpr const char* kDays[] = {"Sat", "Sun", "Mon", "Tue", "Wed", "Thu", "Fri"};
@@ -23,6 +24,9 @@ std::string AnswerStampedAheadBy(unsigned aheadMs) {
     snprintf(date, sizeof date, "%s, %02d %s %04d %02d:%02d:%02d GMT",
              kDays[static_cast<long>(stamp) % 7], utc.Day, kMonths[utc.Month - 1], utc.Year,
              utc.Hour, utc.Minute, utc.Second);
+    if (keptAlive) {
+        return std::string("HTTP/1.1 200 OK\r\nDate: ") + date + "\r\nContent-Length: 0\r\n\r\n";
+    }
     return std::string("HTTP/1.0 200 OK\r\nDate: ") + date + "\r\n\r\n";
 }
 
@@ -143,7 +147,7 @@ std::vector<std::string> LoopbackHttpServer::Requests() const {
 
 size_t LoopbackHttpServer::Connections() const {
     std::lock_guard lock(mutex_);
-    return requests_.size();
+    return connections_;
 }
 
 void LoopbackHttpServer::Serve() {
@@ -159,24 +163,27 @@ void LoopbackHttpServer::Serve() {
         {
             // Counted before anything is sent, so a client that has its answer sees the count.
             std::lock_guard lock(mutex_);
-            index = requests_.size();
-            requests_.emplace_back();
+            index = connections_++;
         }
         const ConnectionScript script = index < scripts_.size() ? scripts_[index] : CloseAtOnce();
-        Handle(std::move(connection), script, index);
+        Handle(std::move(connection), script);
     }
 }
 
-void LoopbackHttpServer::Handle(UniqueSocket connection, const ConnectionScript& script,
-                                size_t index) {
+std::string LoopbackHttpServer::TakeRequest(SOCKET connection) {
+    std::string request = ReadRequest(connection);
+    std::lock_guard lock(mutex_);
+    requests_.push_back(request);
+    return request;
+}
+
+void LoopbackHttpServer::Handle(UniqueSocket connection, const ConnectionScript& script) {
     if (script.What == ConnectionScript::Kind::CloseAtOnce) {
+        std::lock_guard lock(mutex_);
+        requests_.emplace_back();
         return;
     }
-    std::string request = ReadRequest(connection.get());
-    {
-        std::lock_guard lock(mutex_);
-        requests_[index] = std::move(request);
-    }
+    std::string request = TakeRequest(connection.get());
     switch (script.What) {
         case ConnectionScript::Kind::Answer:
             SendAll(connection.get(), script.First);
@@ -194,7 +201,15 @@ void LoopbackHttpServer::Handle(UniqueSocket connection, const ConnectionScript&
             break;
         }
         case ConnectionScript::Kind::AnswerWithClock:
-            SendAll(connection.get(), AnswerStampedAheadBy(script.PauseMs));
+            // Kept alive for as long as the client asks in HTTP/1.1.
+            while (request.find(" HTTP/1.1\r\n") != std::string::npos && !stopping_) {
+                SendAll(connection.get(), AnswerStampedAheadBy(script.PauseMs, true));
+                request = TakeRequest(connection.get());
+                if (request.empty()) {
+                    return;
+                }
+            }
+            SendAll(connection.get(), AnswerStampedAheadBy(script.PauseMs, false));
             shutdown(connection.get(), SD_SEND);
             break;
         case ConnectionScript::Kind::CloseAtOnce:
@@ -213,13 +228,15 @@ StalledListener::StalledListener(const char* address, uint16_t port) {
     }
     // Nobody accepts: once the queue is full the system drops further connection requests,
     // and a connect then waits for an answer that never comes.
-    const uint32_t target = inet_addr(address);
+    const sockaddr_in target = LoopbackAddress(address, bound);
     for (int count = 0; count < kMaxFillers; ++count) {
         UniqueSocket filler(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
         if (!filler) {
             return;
         }
-        const bool connected = ConnectWithin(filler.get(), target, bound, kFillerConnectMs);
+        const bool connected =
+            ConnectWithin(filler.get(), reinterpret_cast<const sockaddr*>(&target), sizeof target,
+                          kFillerConnectMs);
         fillers_.push_back(std::move(filler));
         if (!connected) {
             stalled_ = true;

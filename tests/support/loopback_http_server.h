@@ -21,7 +21,8 @@ struct ConnectionScript {
         StaySilent,           // reads the request and keeps the connection open until the end
         CloseAtOnce,          // closes right after accepting, without reading
         AnswerWithClock,      // reads the request, answers with a Date header of the host's
-                              // clock PauseMs ahead (a whole second, as servers send), closes
+                              // clock PauseMs ahead (a whole second, as servers send); answers
+                              // HTTP/1.1 requests on the connection for as long as they come
     };
     Kind What = Kind::Answer;
     std::string First;
@@ -48,13 +49,15 @@ public:
 
     bool Listening() const { return static_cast<bool>(listener_); }
     uint16_t Port() const { return port_; }
-    // The request bytes of every accepted connection, in order (empty for CloseAtOnce).
+    // The bytes of every request, in order (empty for CloseAtOnce, one per connection but on a
+    // kept-alive one).
     std::vector<std::string> Requests() const;
     size_t Connections() const;
 
 private:
     void Serve();
-    void Handle(UniqueSocket connection, const ConnectionScript& script, size_t index);
+    void Handle(UniqueSocket connection, const ConnectionScript& script);
+    std::string TakeRequest(SOCKET connection);
 
     WinsockSession session_;  // keeps Winsock up whatever the code under test cleans up
     UniqueSocket listener_;
@@ -63,6 +66,7 @@ private:
     std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;
     std::vector<std::string> requests_;
+    size_t connections_ = 0;
     std::vector<UniqueSocket> held_;  // silent connections, closed at the end
     std::thread thread_;
 };
