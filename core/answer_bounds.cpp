@@ -10,6 +10,10 @@ constexpr double kSecondDays = 1.0 / kSecondsPerDay;
 
 }  // namespace
 
+double AgedWidthDays(double widthDays, double ageSeconds) {
+    return widthDays + std::max(0.0, ageSeconds) * kDriftWideningPerSecond / kSecondsPerDay;
+}
+
 std::optional<OffsetBounds> IntersectBounds(const OffsetBounds& a, const OffsetBounds& b) {
     const OffsetBounds both{std::max(a.LowDays, b.LowDays), std::min(a.HighDays, b.HighDays)};
     if (!(both.WidthDays() > 0.0)) {

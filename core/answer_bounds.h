@@ -17,6 +17,11 @@ struct OffsetBounds {
     double CentreDays() const { return (LowDays + HighDays) / 2.0; }
 };
 
+// A computer's clock drifts up to 50 ppm either way, so the bounds of an offset measured a while
+// ago widen by 100 µs for every second of their age.
+inline constexpr double kDriftWideningPerSecond = 100e-6;
+double AgedWidthDays(double widthDays, double ageSeconds);
+
 // What both bounds allow; nullopt when they do not meet.
 std::optional<OffsetBounds> IntersectBounds(const OffsetBounds& a, const OffsetBounds& b);
 

@@ -28,6 +28,6 @@ int OnMeasurementStored(HWND form, WPARAM request, LPARAM unused);
 int OnTimeChanged(HWND form, WPARAM unused, LPARAM unused2);
 // WM_POWERBROADCAST: after a resume the clock may have been set or have drifted; as a change.
 int OnPowerBroadcast(HWND form, WPARAM event, LPARAM unused);
-// WM_TIMER of the program's own timers: the hourly quiet measurement, another try at starting
-// one.
+// WM_TIMER of the program's own timers: the quiet measurement every quarter of an hour, another try
+// at starting one.
 int OnMeasurementTimer(HWND form, WPARAM timerId, LPARAM unused);

@@ -5,6 +5,7 @@
 #include <process.h>
 
 #include <atomic>
+#include <cmath>
 #include <mutex>
 
 #include "app/win/autostart.h"
@@ -35,6 +36,23 @@ unsigned newestRequest = 0;
 bool workerRunning = false;
 bool quietRun = false;        // the running worker measures quietly
 double bestOffsetDays = 0.0;  // BestOffsetSoFar
+// How exact the offset in force is: its bounds' width when it was stored (infinite while none
+// is measured) and when that was, on GetTickCount64, which no change of the clock moves.
+double storedWidthDays = HUGE_VAL;
+ULONGLONG storedTick = 0;
+
+// With the lock held.
+void NoteStoredWidth(double widthDays) {
+    storedWidthDays = widthDays;
+    storedTick = GetTickCount64();
+}
+
+// With the lock held: whether new bounds are narrower than those in force, these widened for
+// the drift since they were measured.
+bool NarrowerThanStored(const OffsetBounds& bounds) {
+    const double ageSeconds = static_cast<double>(GetTickCount64() - storedTick) / 1000.0;
+    return bounds.WidthDays() < AgedWidthDays(storedWidthDays, ageSeconds);
+}
 
 // Cuts a worker's pause between two tries short when a new request comes. Never closed: a
 // worker may still wait on it while the process ends.
@@ -94,6 +112,7 @@ Outcome MeasureOnce(HWND form, Turn turn) {
         }
         if (!turn.Quiet) {
             StoreNetworkMeasurement(reading);
+            NoteStoredWidth(BoundsOfAnswer(reading).WidthDays());
             bestOffsetDays = NetworkOffset.load(std::memory_order_relaxed);
         }
     }
@@ -108,8 +127,13 @@ Outcome MeasureOnce(HWND form, Turn turn) {
     if (turn.Request != newestRequest) {
         return Outcome::Stale;
     }
-    StoreRefinedMeasurement(reading, refined.Bounds);
-    bestOffsetDays = refined.Bounds.CentreDays();
+    // A quiet round never swaps the offset in force for a less exact one, as when its narrowing
+    // failed and only its first answer's second is left.
+    if (!turn.Quiet || NarrowerThanStored(refined.Bounds)) {
+        StoreRefinedMeasurement(reading, refined.Bounds);
+        NoteStoredWidth(refined.Bounds.WidthDays());
+    }
+    bestOffsetDays = NetworkOffset.load(std::memory_order_relaxed);
     workerRunning = false;
     return Outcome::Done;
 }
@@ -189,12 +213,14 @@ bool RestartMeasurementAfterCorrection(HWND form) {
     const double shownAsLocal = OffsetShowingLocalClock();
     const std::lock_guard<std::mutex> lock(stateLock);
     NetworkOffset.store(shownAsLocal, std::memory_order_relaxed);
+    NoteStoredWidth(HUGE_VAL);
     return RequestLocked(form);
 }
 
 bool RestartMeasurementAfterClockChange(HWND form) {
     const std::lock_guard<std::mutex> lock(stateLock);
     NetworkTime.store(0.0, std::memory_order_relaxed);
+    NoteStoredWidth(HUGE_VAL);
     return RequestLocked(form);
 }
 

@@ -40,9 +40,10 @@ bool RestartMeasurementAfterCorrection(HWND form);
 // longer known, so NetworkTime becomes 0 until a new one is stored.
 bool RestartMeasurementAfterClockChange(HWND form);
 
-// A quiet measurement while the offset in force is an hour old: one round over the sources,
-// stored only when it has been narrowed down, nothing changed when no source answers. Nothing
-// happens while a worker runs. False when no thread could be started.
+// A quiet measurement while the offset in force is a quarter of an hour old: one round over the
+// sources, its narrowed offset stored only when its bounds are narrower than those in force
+// widened for the clock's drift since (kDriftWideningPerSecond), nothing changed when no source
+// answers. Nothing happens while a worker runs. False when no thread could be started.
 bool RequestQuietMeasurement(HWND form);
 
 // The best estimate of the offset in force: while a measurement is being narrowed down, its

@@ -16,6 +16,10 @@ INT_PTR CreateForm(const FormDefinition& form, HWND parent, int loopMode, INT_PT
 // returns). Null when the window could not be created. RunFormLoop shows and runs it.
 HWND CreateFormWindow(const FormDefinition& form, HWND parent, INT_PTR creationValue);
 
+// Runs the form's timer handler now and schedules its next tick anew from then, as after a
+// tick of its own: for a program whose ticks follow something that has just changed.
+void TickFormTimerNow(HWND form);
+
 // The definition a form was made from, or null for a window that is no form of ours.
 const FormDefinition* FindFormDefinition(HWND form);
 

@@ -26,6 +26,15 @@ void ArmTimer(HWND form, const TimerRoute& timer) {
     }
 }
 
+int RunTick(HWND form, const TimerRoute& timer) {
+    const int result = timer.Handler(form, timer.TimerId);
+    // From now, after the tick's work: the next one comes when the program asks.
+    if (IsWindow(form)) {
+        ArmTimer(form, timer);
+    }
+    return result;
+}
+
 LRESULT OnCreate(HWND form, WPARAM wParam, LPARAM lParam) {
     const auto* window = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     const auto* creation = static_cast<const FormCreation*>(window->lpCreateParams);
@@ -216,12 +225,7 @@ LRESULT CALLBACK FormWndProc(HWND form, UINT message, WPARAM wParam, LPARAM lPar
         case WM_TIMER:
             if (handlers != nullptr && handlers->Timer.Handler != nullptr &&
                 wParam == handlers->Timer.TimerId) {
-                const int result = handlers->Timer.Handler(form, wParam);
-                // From now, after the tick's work: the next one comes when the program asks.
-                if (IsWindow(form)) {
-                    ArmTimer(form, handlers->Timer);
-                }
-                if (result != 0) {
+                if (const int result = RunTick(form, handlers->Timer)) {
                     return result;
                 }
             }
@@ -250,4 +254,11 @@ BOOL CALLBACK RefreshSysColors(HWND child, LPARAM /*unused*/) {
         record->BackBrush = GetSysColorBrush(static_cast<int>(record->BackColor));
     }
     return TRUE;
+}
+
+void TickFormTimerNow(HWND form) {
+    const FormDefinition* definition = FindFormDefinition(form);
+    if (definition != nullptr && definition->Handlers.Timer.Handler != nullptr) {
+        RunTick(form, definition->Handlers.Timer);
+    }
 }

@@ -31,6 +31,8 @@ struct FakeMeasurement {
     std::atomic<int> MostRunning{0};  // and the most there ever were at once
     std::atomic<double> OffsetAtStart{-1.0};
     std::atomic<bool> ButtonEnabledAtStart{true};
+    std::atomic<double> NarrowedWidthMs{0.0};  // 0: the narrowing keeps the first answer
+    std::atomic<double> NarrowedCentreMs{0.0};
 };
 FakeMeasurement fake;
 
@@ -72,6 +74,15 @@ SourceAnswer FakeFetchNetworkTime() {
     return answer;
 }
 
+RefinedOffset FakeNarrowing(SourceAnswer& answer, NarrowedCallback callback, void* context) {
+    const double widthDays = fake.NarrowedWidthMs.load() / 86400e3;
+    if (widthDays == 0.0) {
+        return KeepTheFirstAnswer(answer, callback, context);
+    }
+    const double centreDays = fake.NarrowedCentreMs.load() / 86400e3;
+    return {{centreDays - widthDays / 2, centreDays + widthDays / 2}, 12};
+}
+
 std::string Timed(const char* date, int hour, int minute, int second) {
     char clock[16];
     const std::string separator = UserDateSeparators().Time;
@@ -87,13 +98,14 @@ protected:
     }
 
     void SetUp() override {
-        previousSeam_ = InstallMeasurement(
-            {&FakeIsAutostartRegistered, &FakeFetchNetworkTime, &KeepTheFirstAnswer});
+        previousSeam_ =
+            InstallMeasurement({&FakeIsAutostartRegistered, &FakeFetchNetworkTime, &FakeNarrowing});
         fake.Registered = false;
         fake.SourceAnswers = true;
         fake.Gate = nullptr;
         fake.Calls = 0;
         fake.MostRunning = 0;
+        fake.NarrowedWidthMs = 0.0;
         NetworkTime = 0.0;
         NetworkOffset = 0.0;
     }
@@ -333,6 +345,32 @@ TEST_F(ControllerTest, AClockChangeByAnotherForgetsTheOffsetTheProgramsOwnDoesNo
     ASSERT_TRUE(WaitForWorkers());
     CloseHandle(fake.Gate.exchange(nullptr));
     EXPECT_EQ(fake.Calls.load(), 3);
+}
+
+// A quiet round replaces the offset in force only with narrower bounds: one whose narrowing
+// failed, leaving its first answer's second, never displaces a narrowed offset.
+TEST_F(ControllerTest, AQuietRoundKeepsTheNarrowerOffset) {
+    fake.NarrowedWidthMs = 8.0;
+    fake.NarrowedCentreMs = 120.0;
+    ASSERT_TRUE(RequestMeasurement(form_.Form()));
+    ASSERT_TRUE(WaitForWorkers());
+    const struct {
+        const char* Name;
+        double WidthMs, CentreMs;  // 0 wide: the first answer's second alone
+        double OffsetAfterMs;
+    } cases[] = {
+        {"narrowing failed", 0.0, 0.0, 120.0},
+        {"wider", 9.0, 130.0, 120.0},
+        {"narrower", 4.0, 125.0, 125.0},
+        {"as wide, and newer", 4.0, 126.0, 126.0},
+    };
+    for (const auto& c : cases) {
+        fake.NarrowedWidthMs = c.WidthMs;
+        fake.NarrowedCentreMs = c.CentreMs;
+        ASSERT_TRUE(RequestQuietMeasurement(form_.Form())) << c.Name;
+        ASSERT_TRUE(WaitForWorkers()) << c.Name;
+        EXPECT_NEAR(NetworkOffset.load() * 86400e3, c.OffsetAfterMs, 1e-6) << c.Name;
+    }
 }
 
 }  // namespace

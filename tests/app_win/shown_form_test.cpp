@@ -143,4 +143,35 @@ TEST(ShownMainForm, SpaceTwiceOnTheButtonLeavesTheBoxAndTheFocusComesBack) {
     EXPECT_EQ(GetFocus(), ControlWindows.AutostartCheckBox);
 }
 
+// What the network read-out said at the moment the button was enabled.
+std::wstring networkTextAtEnable;
+LRESULT CALLBACK NoteEnable(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->message == WM_ENABLE && message->wParam != 0 &&
+        message->hwnd == ControlWindows.CorrectNowButton) {
+        wchar_t text[64] = {};
+        GetWindowTextW(ControlWindows.NetworkTimeLabel, text, 64);
+        networkTextAtEnable = text;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// After a resume the offset is measured again; its first answer shows at once, with the button,
+// not at the computer's next second.
+TEST(ShownMainForm, AfterAResumeTheButtonComesBackWithTheReadout) {
+    const ShownMainForm form;
+    const auto release = MakeScopeExit([] { holdMeasurement = false; });
+    holdMeasurement = true;
+    SendMessageW(form.get(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    ASSERT_FALSE(IsWindowEnabled(ControlWindows.CorrectNowButton));
+
+    networkTextAtEnable.clear();
+    const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, NoteEnable, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    holdMeasurement = false;
+    PumpUntil([] { return IsWindowEnabled(ControlWindows.CorrectNowButton) != FALSE; });
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(networkTextAtEnable.rfind(L"标准的网络时间：20", 0), 0u) << "the time, not 获取中";
+}
+
 }  // namespace
