@@ -12,6 +12,8 @@
 #include "core/network_state.h"
 #include "core/win/program_arguments.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/loopback_http_server.h"
+#include "tests/support/stdout_capture.h"
 
 namespace {
 
@@ -176,5 +178,39 @@ INSTANTIATE_TEST_SUITE_P(
                     ArgumentsCase{"SeveralJoinedByBlanks", {L"a", L"b c"}, L"a b c", true},
                     ArgumentsCase{"TwoEmptyMakeABlank", {L"", L""}, L" ", true}),
     [](const testing::TestParamInfo<ArgumentsCase>& info) { return std::string(info.param.Name); });
+
+// Something else sets the clock while the silent mode measures (Windows' own time service at
+// logon): the offset was measured against the clock before that, so it measures again. Each
+// connection answers with one fixed Date; the fake clock moves 250 ms a read, and steps once
+// right after the first answer was read.
+TEST(SilentCorrection, MeasuresAgainWhenTheClockWasSetMeanwhile) {
+    const struct {
+        const char* Name;
+        int StepMs;
+        size_t Gets;
+    } cases[] = {{"left alone", 0, 1}, {"set by 40 ms", 40, 1}, {"set by 3 s", 3000, 2}};
+    for (const auto& c : cases) {
+        LoopbackHttpServer server(std::vector<ConnectionScript>(
+            40, Answer("HTTP/1.0 200 OK\r\nDate: Sun, 06 Dec 2099 16:28:27 GMT\r\n\r\n")));
+        ASSERT_TRUE(server.Listening());
+        StdoutCapture output;
+        FakeClockScope clock(MakeSystemTime(2026, 12, 7, 0, 28, 27, 0));
+        clock.State().MillisecondsPerRead = 250;
+        clock.State().StepAtRead = 3;  // the stamps' anchor, the send, the answer
+        clock.State().StepMs = c.StepMs;
+        RecordProgramArguments({L"1"});
+        const std::string_view sources[] = {"http://127.0.0.1/"};
+
+        const SilentCorrectionReport report = SilentCorrectionFrom({sources, server.Port()});
+
+        RecordProgramArguments({});
+        EXPECT_EQ(report.Result, SilentCorrectionReport::Outcome::Corrected) << c.Name;
+        size_t gets = 0;
+        for (const std::string& request : server.Requests()) {
+            gets += request.rfind("GET ", 0) == 0 ? 1 : 0;
+        }
+        EXPECT_EQ(gets, c.Gets) << c.Name;
+    }
+}
 
 }  // namespace
