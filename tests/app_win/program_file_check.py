@@ -74,8 +74,8 @@ def main():
             failures.append(f"resources lack the {what} ({pattern})")
 
     # Each icon group holds every size Windows asks for, 32 bits a pixel; windres writes an entry's
-    # width and height as octal escapes: "\020\020\000\000", 1, 32, ... (256 as "\000"), and
-    # last the id of its image. Both groups point at the same images, and there are no others.
+    # width and height as octal escapes: "\020\020\000\000", 1, 32, ... (256 as "\000"), last
+    # its image's id. Both groups point at the same images, and there are no others.
     image_ids = []
     for group in ("AAAAA_APPICON", "IMAGE_TIME"):
         block = resources.split(f'"{group}" 14', 1)[-1].split("END", 1)[0]

@@ -20,8 +20,7 @@
 #                        box is ticked at the next start; the registered command, started as
 #                        Windows starts it at logon, corrects the clock without a window;
 #                        unticking removes all three
-#   small_screen         at 144 DPI on a 400x300 screen: the larger form keeps its top-left
-#                        corner, and so its title bar, on the screen
+#   small_screen         144 DPI, 400x300 screen: the form (442x358) keeps its title bar on it
 # Exits 77 (skipped) where private network and mount namespaces cannot be made.
 # TIKORA_SCREENSHOT=file.png saves the form in offset_and_click (the README's picture);
 # TIKORA_KEEP_WORK=1 keeps the work folder with the program's output for a look afterwards.
@@ -381,7 +380,6 @@ scenario_autostart() {
 scenario_small_screen() {
     start_program || return 0
     read_state
-    # 442 x 358 pixels, centred at (-21, -29); the work area is the whole screen here.
     [ "$rect" = 0,0,442,358 ] || fail "the form's rectangle is $rect, expected 0,0,442,358"
     close_program
 }
