@@ -31,7 +31,8 @@ struct ControlDescription {
     int ControlIndex = 0;              // first argument of the program's handlers
 };
 
-// A fixed-size form with a caption and a Close button only, centred on the primary screen.
+// A fixed-size form with a caption and a Close button only, centred on the primary screen and
+// kept within its monitor's work area.
 struct FormDescription {
     std::string_view ClassName;
     std::string_view Title;  // UTF-8

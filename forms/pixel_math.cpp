@@ -1,6 +1,7 @@
-// Integer arithmetic of the form runtime: rounding rules, design-unit scaling, centring.
+// Integer arithmetic of the form runtime: rounding rules, design-unit scaling, placement.
 #include "forms/pixel_math.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -56,4 +57,11 @@ int DesignToPixels(float designValue, float factor) {
 
 int CentredOrigin(int screenSize, int windowSize) {
     return static_cast<int>((static_cast<int64_t>(screenSize) - windowSize) / 2);
+}
+
+int OriginWithin(int origin, int windowSize, int areaStart, int areaEnd) {
+    // In 64 bits: areaEnd - windowSize must not overflow for any pair of ints.
+    const int64_t backFromFarEdge =
+        std::min<int64_t>(origin, static_cast<int64_t>(areaEnd) - windowSize);
+    return static_cast<int>(std::max<int64_t>(backFromFarEdge, areaStart));
 }

@@ -1,4 +1,4 @@
-// Integer arithmetic of the form runtime: rounding rules, design-unit scaling, centring.
+// Integer arithmetic of the form runtime: rounding rules, design-unit scaling, placement.
 #pragma once
 
 // Design units are pixels at 96 DPI.
@@ -25,3 +25,8 @@ int DesignToPixels(float designValue, float factor);
 // The origin that centres a window of windowSize on a screen of screenSize (negative when the
 // window is larger); the division truncates towards zero.
 int CentredOrigin(int screenSize, int windowSize);
+
+// The origin, along one axis, that keeps a window of windowSize starting at origin within the
+// area [areaStart, areaEnd): moved back from the far edge first, then from the near one, so that
+// a window larger than the area keeps its near edge inside (the title bar, the left border).
+int OriginWithin(int origin, int windowSize, int areaStart, int areaEnd);

@@ -76,6 +76,9 @@ for size in "${sizes[@]}"; do
     convert -size "${size}x${size}" xc:none -draw "$(primitives "$size")" \
         -define png:color-type=6 "$work/clock-$size.png"
 done
-# ImageMagick writes a 256-pixel image as PNG and the smaller ones as bitmaps.
-convert "$work/clock-16.png" $(printf "$work/clock-%s.png " "${sizes[@]}") "$out"
+# ImageMagick writes a 256-pixel image as PNG and the smaller ones as bitmaps. The PNG with 8 bits
+# a channel: one of 16 (what a Q16 ImageMagick writes otherwise) is twice the size, and Wine cannot
+# load it.
+convert "$work/clock-16.png" $(printf "$work/clock-%s.png " "${sizes[@]}") \
+    -define png:bit-depth=8 "$out"
 echo "wrote $out"

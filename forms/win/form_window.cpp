@@ -1,4 +1,4 @@
-// Creating a form from its definition, centred on the screen, and running it.
+// Creating a form from its definition, centred on the screen within its work area, and running it.
 #include "forms/win/form_window.h"
 
 #include "core/win/wide_text.h"
@@ -33,6 +33,25 @@ void RegisterFormClass(HINSTANCE instance, const FormDescription& description) {
     RegisterClassExW(&formClass);
 }
 
+// Centred on a screen smaller than the form (or beside a task bar), the form would reach past
+// an edge, its title bar perhaps above the top where no mouse can take it. It is moved into the
+// work area of its monitor; one larger than that keeps its top-left corner inside.
+void KeepInWorkArea(HWND form) {
+    RECT window{};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetWindowRect(form, &window) ||
+        !GetMonitorInfoW(MonitorFromWindow(form, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return;
+    }
+    const RECT& area = monitor.rcWork;
+    const int x = OriginWithin(window.left, window.right - window.left, area.left, area.right);
+    const int y = OriginWithin(window.top, window.bottom - window.top, area.top, area.bottom);
+    if (x != window.left || y != window.top) {
+        SetWindowPos(form, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
 }  // namespace
 
 HWND CreateFormWindow(const FormDefinition& form, HWND parent, INT_PTR creationValue) {
@@ -50,9 +69,14 @@ HWND CreateFormWindow(const FormDefinition& form, HWND parent, INT_PTR creationV
     // The form procedure takes the definition from here while it handles WM_CREATE.
     FormCreation creation{&form, creationValue, dpi};
     // Created hidden: the loop shows it once the controls and the program are ready.
-    return CreateWindowExW(exStyle, Widen(description.ClassName).c_str(),
-                           Widen(description.Title).c_str(), kFormStyle, x, y, size.cx, size.cy,
-                           parent, nullptr, instance, &creation);
+    const HWND window = CreateWindowExW(exStyle, Widen(description.ClassName).c_str(),
+                                        Widen(description.Title).c_str(), kFormStyle, x, y, size.cx,
+                                        size.cy, parent, nullptr, instance, &creation);
+    // Its size is final now: WM_CREATE has resized it for its monitor's DPI.
+    if (window != nullptr) {
+        KeepInWorkArea(window);
+    }
+    return window;
 }
 
 INT_PTR CreateForm(const FormDefinition& form, HWND parent,

@@ -1,4 +1,4 @@
-// Creating a form from its definition, centred on the screen, and running it.
+// Creating a form from its definition, centred on the screen within its work area, and running it.
 #pragma once
 
 #include <windows.h>
@@ -6,9 +6,10 @@
 #include "forms/win/dpi_scaling.h"
 #include "forms/win/form_definition.h"
 
-// Registers the form's class once, creates the form centred on the primary screen and runs its
-// message loop until it is destroyed (loopMode -1, the only mode). Returns the loop's result,
-// or 0 when the form window could not be created.
+// Registers the form's class once, creates the form centred on the primary screen (moved into
+// its monitor's work area where it would reach past an edge) and runs its message loop until it
+// is destroyed (loopMode -1, the only mode). Returns the loop's result, or 0 when the form
+// window could not be created.
 INT_PTR CreateForm(const FormDefinition& form, HWND parent, int loopMode, INT_PTR creationValue);
 
 // The first half of CreateForm: registers the class, sets FormResult to creationValue and

@@ -130,6 +130,21 @@ HBRUSH AnswerColourRequest(HDC dc, HWND control) {
     return record->BackBrush;
 }
 
+// DM_GETDEFID, which the loop's dialog navigation asks on Enter: as in a dialog, the push button
+// that has the focus is the default one, so Enter presses it as Space does. With the focus on any
+// other control there is no default (0), and Enter sends IDOK, as in a dialog without one.
+LRESULT FocusedPushButtonAsDefault(HWND form) {
+    const HWND focus = GetFocus();
+    if (focus == nullptr || GetParent(focus) != form || !IsWindowEnabled(focus)) {
+        return 0;
+    }
+    const LRESULT code = SendMessageW(focus, WM_GETDLGCODE, 0, 0);
+    if ((code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) == 0) {
+        return 0;
+    }
+    return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+}
+
 void HandOverToOwner(HWND form, const ControlRecord& record) {
     // The main form has no owner; there is nobody to re-enable or activate then.
     if (record.OwnerWindow != nullptr) {
@@ -216,6 +231,8 @@ LRESULT CALLBACK FormWndProc(HWND form, UINT message, WPARAM wParam, LPARAM lPar
                 return AnswerDpiScaledSize(*record, wParam, *reinterpret_cast<SIZE*>(lParam));
             }
             break;
+        case DM_GETDEFID:
+            return FocusedPushButtonAsDefault(form);
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) == SC_CLOSE) {
                 SendMessageW(form, WM_CLOSE, wParam, lParam);

@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""Checks the built program file: it imports only Windows' KnownDLLs, and its resources hold
-both icon groups, the version information with the build's version numbers and the manifest the
+"""Checks the built program file: it imports only Windows' KnownDLLs, it is under 512 KiB, and its
+resources hold both icon groups on one set of images, the version information with the build's version numbers and the manifest the
 program needs.
 
     program_file_check.py PROGRAM.exe FILE_VERSION PRODUCT_VERSION    (versions as 1.2.3.4)
 """
+import os
 import re
 import subprocess
 import sys
@@ -73,7 +74,9 @@ def main():
             failures.append(f"resources lack the {what} ({pattern})")
 
     # Each icon group holds every size Windows asks for, 32 bits a pixel; windres writes an entry's
-    # width and height as octal escapes: "\020\020\000\000", 1, 32, ... (256 as "\000").
+    # width and height as octal escapes: "\020\020\000\000", 1, 32, ... (256 as "\000"), last
+    # its image's id. Both groups point at the same images, and there are no others.
+    image_ids = []
     for group in ("AAAAA_APPICON", "IMAGE_TIME"):
         block = resources.split(f'"{group}" 14', 1)[-1].split("END", 1)[0]
         entries = re.findall(r'"\\(\d{3})\\(\d{3})\\000\\000", 1, (\d+),', block)
@@ -81,14 +84,19 @@ def main():
                        for width, height, bits in entries)
         if sizes != [(size, size, 32) for size in ICON_SIZES]:
             failures.append(f"{group} holds {sizes}, expected {ICON_SIZES} pixels at 32 bits")
+        image_ids.append(re.findall(r"(\d+),?\s*/\* Element", block))
+    if image_ids[0] != image_ids[1] or resources.count("3 /* RT_ICON */") != len(ICON_SIZES):
+        failures.append(f"the icon groups point at images {image_ids}: not one set of each size")
 
     # Windows expects 256-pixel images PNG-compressed. windres writes an image as little-endian
     # words: a PNG's first is "\x89PNG", its fifth the width (big-endian).
     images = re.findall(r"3 /\* RT_ICON \*/\s+BEGIN\s+((?:0x[0-9a-f]+L\s*,\s*){5})", resources)
     png_widths = [int.from_bytes(int(i.split(",")[4].strip(" L"), 16).to_bytes(4, "little"), "big")
                   for i in images if i.startswith("0x474e5089L")]
-    if png_widths != [256, 256]:
-        failures.append(f"PNG icon images of widths {png_widths}, expected 256 in each group")
+    if 256 not in png_widths:
+        failures.append(f"PNG icon images of widths {png_widths}, none of 256")
+    if os.path.getsize(program) >= 512 * 1024:
+        failures.append(f"the file is {os.path.getsize(program)} bytes, not under 512 KiB")
 
     for failure in failures:
         print("FAIL:", failure)

@@ -132,9 +132,9 @@ fail() {
 }
 
 # A private Xvfb; it picks a free display number itself (-displayfd), so tests running side by
-# side never share one. Sets DISPLAY and xvfb_pid.
+# side never share one. Sets DISPLAY and xvfb_pid. The screen is $1, or else 1024x768x24.
 start_display() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${1:-1024x768x24}" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 100); do
         if [ -s "$work/display" ]; then

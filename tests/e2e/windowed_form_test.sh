@@ -20,6 +20,7 @@
 #                        box is ticked at the next start; the registered command, started as
 #                        Windows starts it at logon, corrects the clock without a window;
 #                        unticking removes all three
+#   small_screen         144 DPI, 400x300 screen: the form (442x358) keeps its title bar on it
 # Exits 77 (skipped) where private network and mount namespaces cannot be made.
 # TIKORA_SCREENSHOT=file.png saves the form in offset_and_click (the README's picture);
 # TIKORA_KEEP_WORK=1 keeps the work folder with the program's output for a look afterwards.
@@ -376,6 +377,13 @@ scenario_autostart() {
     close_program
 }
 
+scenario_small_screen() {
+    start_program || return 0
+    read_state
+    [ "$rect" = 0,0,442,358 ] || fail "the form's rectangle is $rect, expected 0,0,442,358"
+    close_program
+}
+
 # The EXIT trap inside the namespaces; it runs after inside() has returned.
 stop_inside() {
     set +e # clean up everything, whatever has already gone
@@ -405,6 +413,10 @@ inside() {
     # keeps the display it found: the windowed scenarios need theirs before that.
     case "$scenario" in
     no_display) ;;
+    small_screen)
+        start_display 400x300x24 || return 0
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+        ;;
     *) start_display || return 0 ;;
     esac
     if [ -n "${TIKORA_SCREENSHOT:-}" ]; then
@@ -428,7 +440,7 @@ program=${2:?program}
 probe=${3:?probe}
 bare=${4:?bare program}
 case "$scenario" in
-no_display | offline | offset_and_click | close_while_waiting | autostart) ;;
+no_display | offline | offset_and_click | close_while_waiting | autostart | small_screen) ;;
 *)
     echo "unknown scenario $scenario" >&2
     exit 2

@@ -43,6 +43,13 @@ TEST(Centring, TruncatesTowardsZero) {
     EXPECT_EQ(CentredOrigin(300, 443), -71);  // a larger form overhangs on both sides
 }
 
+TEST(Placement, InsideTheAreaTheNearEdgeFirst) {
+    EXPECT_EQ(OriginWithin(100, 200, 0, 1024), 100);  // inside: stays
+    EXPECT_EQ(OriginWithin(900, 200, 0, 1024), 824);  // past the far edge: moved back
+    EXPECT_EQ(OriginWithin(-21, 442, 0, 400), 0);     // larger than the area: its near edge
+    EXPECT_EQ(OriginWithin(-50, 200, 40, 1024), 40);  // a task bar on the near side
+}
+
 TEST(FontHeight, PointsAndPixelsBothWays) {
     // clang-format off
     const struct { int Points, Dpi, DpiX, DpiY, Expected; } heights[] = {

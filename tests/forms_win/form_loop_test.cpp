@@ -116,6 +116,29 @@ TEST(FormLoop, KeyboardNavigationAsInADialog) {
     EXPECT_TRUE(CallsNamed("ButtonClicked").empty());
 }
 
+// Enter presses the push button with the focus, wherever the focus came from, and nothing else.
+TEST(FormLoop, EnterPressesTheFocusedPushButtonOnly) {
+    const struct {
+        int FocusOn;
+        size_t Tabs;  // first: the dialog navigation restyles the push buttons it passes
+        size_t ButtonClicks;
+    } cases[] = {{kSampleButtonId, 0, 1},
+                 {kSampleButtonId, 2, 1},
+                 {kSampleCheckBoxId, 3, 0},
+                 {kSampleSecondCanvasId, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.FocusOn << " after " << c.Tabs << " tabs");
+        std::vector<Step> steps{FormIsActive};
+        steps.insert(steps.end(), c.Tabs, Do([] { PressKey(VK_TAB); }));
+        steps.insert(steps.end(), {Do([&] { SetFocus(Control(c.FocusOn)); }),
+                                   [&] { return GetFocus() == Control(c.FocusOn); },
+                                   Do([] { PressKey(VK_RETURN); })});
+        RunSampleFormWith(std::move(steps));
+        EXPECT_EQ(CallsNamed("ButtonClicked").size(), c.ButtonClicks);
+        EXPECT_TRUE(CallsNamed("CheckBoxClicked").empty());
+    }
+}
+
 TEST(FormLoop, FocusComesBackToTheLastControlAfterReactivation) {
     HWND other = nullptr;
     HWND focusAway = nullptr;
