@@ -11,14 +11,14 @@ constexpr double kMsDays = 1.0 / kMillisecondsPerDay;
 constexpr double kSecondDays = 1.0 / kSecondsPerDay;
 // Room before a timed send for the wait's overshoot and the stamps.
 constexpr double kSendMarginDays = 2.0 * kMsDays;
-// How far beyond the found turn a confirming answer is timed, on top of how far a typical
-// exchange of this path may have read the clock from its middle.
+// How far beyond the found turn a confirming answer is timed, on top of what its exchange and
+// the path's slack could explain away (see ConfirmationDistanceDays).
 constexpr double kConfirmationMarginDays = 1.0 * kMsDays;
 constexpr int kConfirmations = 2;
 // The first answer, when it came on another connection, only says when to ask. It saves a
-// halving when the truth lies inside its second; an edge of its that two cuts have not passed
+// halving when the truth lies inside its second; an edge of its that a cut has not passed
 // is tested before anything rests on it, so that another machine's clock costs little.
-constexpr int kCutsBeforePriorEdgeTest = 2;
+constexpr int kCutsBeforePriorEdgeTest = 1;
 // Bounds are compared at this resolution (SerialDate's own is about a microsecond).
 constexpr double kSameEdgeDays = 0.001 * kMsDays;
 
@@ -118,8 +118,11 @@ private:
         return state.HalfWidthDays(*median);
     }
 
+    // Far enough beyond the found turn that an exchange as fast as this path's usual ones reads
+    // the expected second whenever the bounds are right, and that one reading the other second
+    // cannot be taken for the path's slack, which is at most the shortest round trip.
     double ConfirmationDistanceDays(const ConnectionBounds& state) const {
-        return kConfirmationMarginDays + TypicalHalfWidthDays(state);
+        return kConfirmationMarginDays + state.ShortestRoundTripDays + TypicalHalfWidthDays(state);
     }
 
     // From a halving's answer to the second confirmation's: the first confirmation is asked at
@@ -135,9 +138,10 @@ private:
     }
 
     // One answer timed just before the found turn and one just after it must read the seconds
-    // they should: their own bounds, as this path has behaved, meet the found ones. A slow one
-    // can only agree; one that came back as fast as usual and read the wrong second shows the
-    // bounds wrong.
+    // they should. One that read the other second, but by less than its exchange leaves room
+    // for, only shows the path's two directions differing more than the fastest exchange let
+    // on: the bounds widen to take it in (the path's slack). One beyond that contradicts them,
+    // as another clock, or a path changed under them, would.
     RefinedOffset Confirm() {
         if (answers_.empty()) {
             result_.End = NarrowingEnd::NotNarrowed;  // the connection gave nothing: first's
@@ -170,11 +174,6 @@ private:
                 return EndWithFirstAnswer(NarrowingEnd::Unconfirmed);
             }
             leadDays_ = 0.0;
-            const OffsetBounds own =
-                BoundsWithin(answer, state->HalfWidthDays(RoundTripDays(answer)));
-            if (!IntersectBounds(own, bounds)) {
-                return EndWithFirstAnswer(NarrowingEnd::Contradicted);
-            }
             answers_.push_back(answer);
         }
         const std::optional<ConnectionBounds> confirmed = BoundsOfAnswers(answers_);
