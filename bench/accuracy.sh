@@ -221,11 +221,12 @@ if [ -n "$raw" ]; then
     cp "$work/runs" "$raw"
     cp "$work/requests" "$raw.requests"
 fi
-machines_flag=()
-[ "${#clocks[@]}" -le 1 ] || machines_flag=(--machines)
+flags=()
+[ "${#clocks[@]}" -le 1 ] || flags+=(--machines)
+((https == 0)) || flags+=(--schemes)
 python3 "$here/summarize.py" --runs "$work/runs" --requests "$work/requests" \
     --round-trip-ms "$(cat "$work/round_trip")" --labels "${labels[@]}" \
-    --mode "$mode" "${machines_flag[@]}"
+    --mode "$mode" "${flags[@]}"
 echo
 echo "Program: $program (Wine: $wine_bits-bit, $(wine --version 2>/dev/null || echo unknown))"
 echo "Run time: $(cat "$work/seconds") s for $trials trials ($(date -u '+%Y-%m-%d %H:%M UTC'))"

@@ -88,7 +88,7 @@ def row(label, runs):
     return "| " + " | ".join(cells) + " |"
 
 
-def notes(label, runs):
+def notes(label, runs, show_schemes):
     """What a row's figures hide: runs over the program's limits, and the scheme it answered by."""
     said = []
     # The limits are the program's own; the other tools have none here.
@@ -103,7 +103,7 @@ def notes(label, runs):
     schemes = collections.Counter()
     for r in runs:
         schemes[",".join(sorted(r.schemes)) or "none"] += 1
-    if "https" in "".join(schemes):
+    if show_schemes:
         said.append("answered over " + ", ".join(f"{s} in {n}" for s, n in sorted(schemes.items()))
                     + f" of {len(runs)} runs")
     return f"- {label}: " + "; ".join(said) if said else ""
@@ -119,6 +119,8 @@ def main():
     parser.add_argument("--mode", default="loopback", help="the path and its faults, in words")
     parser.add_argument("--machines", action="store_true",
                         help="errors are from the nearest machine's clock")
+    parser.add_argument("--schemes", action="store_true",
+                        help="say over which schemes each tool's runs were answered")
     args = parser.parse_args()
 
     with open(args.requests, encoding="utf-8") as lines:
@@ -141,7 +143,7 @@ def main():
     by_column = [[r for r in runs if r.column == c] for c in range(len(args.labels))]
     for label, column_runs in zip(args.labels, by_column):
         print(row(label, column_runs))
-    said = [n for n in (notes(label, column_runs)
+    said = [n for n in (notes(label, column_runs, args.schemes)
                         for label, column_runs in zip(args.labels, by_column)) if n]
     if said:
         print()
