@@ -85,8 +85,9 @@ def main():
     runs = [r for r in runs if r.number > 0]
 
     sources = len(args.addresses)
-    print(f"{len(runs)} run{'s' if len(runs) != 1 else ''} of the silent mode; port 443 silently drops every SYN (a full accept "
-          f"queue), port 80 answers at once; the {sources} sources on addresses of their own "
+    plural = "s" if len(runs) != 1 else ""
+    print(f"{len(runs)} run{plural} of the silent mode; port 443 silently drops every SYN (a "
+          f"full accept queue), port 80 answers at once; the {sources} sources on addresses of their own "
           "(times after the program's start, Wine's start included).")
     print()
     print("| run | HTTPS attempt began, per source | each source's cost | SYNs to 443 "
