@@ -1,6 +1,6 @@
 # Sourced by the benchmarks: what they measure (the program, a bare Wine start, htpdate), a Wine
 # prefix ready to overlay, and, inside the end-to-end tests' private namespaces with the zone set
-# to UTC+8, a loopback time source whose clock runs a chosen offset ahead.
+# to UTC+8, loopback time sources whose clocks run a chosen offset ahead, over HTTP and HTTPS.
 # shellcheck shell=bash
 # The constants and defaults are for the scripts that source this file.
 # shellcheck disable=SC2034
@@ -8,6 +8,11 @@
 bench_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source-path=SCRIPTDIR source=../tests/e2e/isolated_network.sh
 source "$bench_dir/../tests/e2e/isolated_network.sh"
+# shellcheck source-path=SCRIPTDIR source=test_root.sh
+source "$bench_dir/test_root.sh"
+
+# The sources running, by name: offset_date_server.py processes.
+declare -A source_pids=()
 
 # UTC+8 is the network time's own zone, so the right change of the local clock is the source's
 # offset itself.
@@ -92,35 +97,74 @@ clock_capability_dropped() {
 }
 
 # Namespaces as the end-to-end tests make them, but UTC+8, an overlay prefix and its own
-# persistent wineserver, and the offset source listening, latency_ms (default 0) each way, its
-# requests logged in $work/requests. The caller's EXIT trap must call stop_bench.
+# persistent wineserver, and the offset source listening on port 80 with the options given
+# (offset_date_server.py serve's: --latency and the faults), its requests logged in
+# $work/requests. With --trust DIR first, the test root made in DIR (test_root.sh) is trusted in
+# the namespace, set before the wineserver starts. The caller's EXIT trap must call stop_bench.
 start_bench() {
-    local work=$1 latency_ms=${2:-0}
+    local trust=""
+    bench_work=$1
+    shift
+    if [ "${1:-}" = --trust ]; then
+        trust=$2
+        shift 2
+    fi
     clock_capability_dropped || {
         echo "the clock capability is still held inside the namespaces" >&2
         exit 1
     }
-    isolate_network_and_zone "$work" "$kNetworkZone"
-    use_overlay_prefix "$work"
+    isolate_network_and_zone "$bench_work" "$kNetworkZone"
+    # Nothing may reach a source around the namespace's loopback: Wine's WinHTTP takes its
+    # default proxy from these.
+    unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY no_proxy NO_PROXY
+    if [ -n "$trust" ]; then
+        trust_test_root "$trust"
+    fi
+    use_overlay_prefix "$bench_work"
     # Kept running between runs (it would exit 3 s after its last client, and the next run would
     # wait for Wine's services again); stop_bench ends it.
     wineserver -p
-    set_offset_us "$work" "$kBaseOffsetUs"
-    python3 "$bench_dir/offset_date_server.py" serve --offset-file "$work/offset" \
-        --latency "$latency_ms" --log "$work/requests" --ready "$work/ready" \
-        >"$work/server.out" 2>&1 &
-    server_pid=$!
-    poll_until "$kServerReadyPolls" test -e "$work/ready" || {
-        echo "the date server did not start:" >&2
-        cat "$work/server.out" >&2
+    set_offset_us "$bench_work" "$kBaseOffsetUs"
+    start_source plain --port 80 "$@"
+}
+
+# Starts offset_date_server.py (serve with the options given, or blackhole when they begin with
+# it) as the source called name, logging to $work/requests, and waits until it listens.
+start_source() {
+    local name=$1 command=serve
+    shift
+    if [ "${1:-}" = blackhole ]; then
+        command=blackhole
+        shift
+    else
+        set -- --offset-file "$bench_work/offset" --log "$bench_work/requests" "$@"
+    fi
+    rm -f "$bench_work/$name.ready"
+    python3 "$bench_dir/offset_date_server.py" "$command" --ready "$bench_work/$name.ready" "$@" \
+        >"$bench_work/$name.out" 2>&1 &
+    source_pids[$name]=$!
+    poll_until "$kServerReadyPolls" test -e "$bench_work/$name.ready" || {
+        echo "the source $name did not start:" >&2
+        cat "$bench_work/$name.out" >&2
         exit 1
     }
 }
 
-stop_bench() {
-    if [ -n "${server_pid:-}" ]; then
-        kill "$server_pid" 2>/dev/null || true
+# Stops the source called name; its port is closed (refusing) when this returns.
+stop_source() {
+    local pid=${source_pids[$1]:-}
+    unset "source_pids[$1]"
+    if [ -n "$pid" ]; then
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
     fi
+}
+
+stop_bench() {
+    local name
+    for name in "${!source_pids[@]}"; do
+        stop_source "$name"
+    done
     stop_wineserver
 }
 

@@ -29,7 +29,6 @@ time_wine_run() {
 inside() {
     local program=$1 bare=$2 runs=$3
     work=$4
-    server_pid=""
     trap stop_bench EXIT
     start_bench "$work"
 
