@@ -42,11 +42,14 @@ measure() {
     echo "$trial $column $started_us $ended_us $offset_us ${reading:--}" >>"$work/runs"
 }
 
-# The change the silent mode asked for, in µs: the first one Wine refused.
+# The change the silent mode asked for, in µs: the first one Wine refused. Wine names it cut
+# toward zero to whole milliseconds (its difference in 100 ns units divided by 10000), so the
+# change lay in the millisecond beyond the one named: its middle is taken, else every reading
+# would be half a millisecond short.
 program_reading_us() {
     local asked_ms
     asked_ms=$(refused_clock_changes_ms "$work/stderr" | sed -n 1p)
-    [ -z "$asked_ms" ] || echo $((asked_ms * 1000))
+    [ -z "$asked_ms" ] || echo $((asked_ms * 1000 + (asked_ms < 0 ? -500 : 500)))
 }
 
 # The offset htpdate printed, in µs.
