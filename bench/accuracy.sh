@@ -4,7 +4,7 @@
 # N trials (default 100); with --https, the program over HTTPS beside the program over plain HTTP.
 #
 #   bench/accuracy.sh [--program EXE] [--raw FILE] [--https] [--latency MS] [--jitter MS]
-#                     [--stall-ms MS [--stall-every N]] [--machines N --machine-spread-ms MS]
+#                     [--stall-ms MS [--stall-every N] [--stall-regularly]] [--machines N --machine-spread-ms MS]
 #                     [--machine-offsets-ms A,B,...] [--late-date-ms MS] [N]
 #
 # Each run gives the source a new offset D = 100 s + u (u uniform in [0, 1)); with the zone at
@@ -136,7 +136,7 @@ program=$default_program
 raw=""
 https=0
 faults=()
-latency_ms=0 jitter_ms=0 stall_ms=0 stall_every=4 machines=1 spread_ms=0 machine_list="" late_ms=0
+latency_ms=0 jitter_ms=0 stall_ms=0 stall_every=4 stall_regularly=0 machines=1 spread_ms=0 machine_list="" late_ms=0
 while [ $# -gt 0 ]; do
     case "$1" in
     --program) program=${2:?--program needs a path}; shift 2 ;;
@@ -146,6 +146,7 @@ while [ $# -gt 0 ]; do
     --jitter) jitter_ms=${2:?}; shift 2 ;;
     --stall-ms) stall_ms=${2:?}; shift 2 ;;
     --stall-every) stall_every=${2:?}; shift 2 ;;
+    --stall-regularly) stall_regularly=1; shift ;;
     --machines) machines=${2:?}; shift 2 ;;
     --machine-spread-ms) spread_ms=${2:?}; shift 2 ;;
     --machine-offsets-ms) machine_list=${2:?}; shift 2 ;;
@@ -179,7 +180,12 @@ if ((jitter_ms)); then
 fi
 if ((stall_ms)); then
     faults+=(--stall-ms "$stall_ms" --stall-every "$stall_every")
-    describe "one request in $stall_every (drawn at random) waits $stall_ms ms before it is read"
+    if ((stall_regularly)); then
+        faults+=(--stall-regularly)
+        describe "every ${stall_every}th request the source reads waits $stall_ms ms before it is read"
+    else
+        describe "one request in $stall_every (drawn at random) waits $stall_ms ms before it is read"
+    fi
 fi
 read -r -a clocks <<<"$(machine_clocks_ms "$machines" "$spread_ms" "$machine_list")"
 if [ "${#clocks[@]}" -gt 1 ]; then

@@ -14,10 +14,11 @@ serve:      answers every HTTP request with a Date header formatted from time.ti
                                 MS, takes the Date stamp, then waits MS more before it answers.
             --jitter MS         on top of that, each request's way in and way back each wait a
                                 further time drawn independently, uniform in [0, MS].
-            --stall-ms MS --stall-every N
+            --stall-ms MS --stall-every N [--stall-regularly]
                                 a request waits MS more before it is read, with probability 1/N,
                                 drawn for each request on its own (see stall_ms below for why not
-                                every N-th).
+                                every N-th); with --stall-regularly, every N-th request the
+                                server reads, counted over the whole run.
             --machines N --machine-spread-ms MS, or --machine-offsets-ms A,B,...
                                 several machines behind the one address, each with its own clock
                                 this many ms ahead of the offset; every new connection meets one
@@ -122,8 +123,16 @@ class OffsetDateAnswer(socketserver.StreamRequestHandler):
         # Drawn for each request on its own, not every N-th: a client that sends a fixed number
         # of requests per run would otherwise meet the stall at the same places in every run
         # (never at its first answer, say), and the figures would hide what a stall there does.
+        # Regularly, the count runs on over every client and run, so the stalls still fall on
+        # other positions of each run, but never more than one request in N.
         every = self.server.stall_every
-        return self.server.stall_ms if every and random.randrange(every) == 0 else 0.0
+        if not every:
+            return 0.0
+        if self.server.stall_regularly:
+            with self.server.log_lock:
+                self.server.requests_read += 1
+                return self.server.stall_ms if self.server.requests_read % every == 0 else 0.0
+        return self.server.stall_ms if random.randrange(every) == 0 else 0.0
 
     def answer_one_request(self):
         """Answers one request; true when the connection stays open for another."""
@@ -208,6 +217,8 @@ def serve(args):
         server.jitter_ms = args.jitter
         server.stall_ms = args.stall_ms
         server.stall_every = args.stall_every if args.stall_ms else 0
+        server.stall_regularly = args.stall_regularly
+        server.requests_read = 0
         server.machines = [Machine(i, ms, args.late_date_ms)
                            for i, ms in enumerate(machine_offsets_ms(args))]
         server.connection_numbers = itertools.count(1)
@@ -313,6 +324,8 @@ def main():
                               help="wait before reading a stalled request")
     serve_parser.add_argument("--stall-every", type=int, default=4, metavar="N",
                               help="stall a request with probability 1/N (default 4)")
+    serve_parser.add_argument("--stall-regularly", action="store_true",
+                              help="stall every N-th request read instead of drawing")
     serve_parser.add_argument("--machines", type=int, default=1, metavar="N",
                               help="machines behind the address (default 1)")
     serve_parser.add_argument("--machine-spread-ms", type=float, default=0.0, metavar="MS",
