@@ -1,12 +1,12 @@
 // The autostart command, the registry text limits and the failure messages.
-#include "app/autostart_entry.h"
+#include "app/autostart/autostart_entry.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
-#include "app/registry_text_limits.h"
+#include "app/autostart/registry_text_limits.h"
 
 namespace {
 

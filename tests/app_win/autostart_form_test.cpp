@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "app/autostart_entry.h"
+#include "app/autostart/autostart_entry.h"
 #include "app/win/app_info.h"
-#include "app/win/autostart.h"
-#include "app/win/logon_task.h"
+#include "app/win/autostart_box.h"
+#include "app/autostart/win/logon_task.h"
 #include "app/win/measurement_worker.h"
 #include "core/win/kernel_handle.h"
 #include "core/win/wide_text.h"
@@ -24,8 +24,12 @@
 
 namespace {
 
-constexpr wchar_t kCommand[] = LR"("C:\Program Files\Quelan Tikora\QuelanTikora.exe" 1)";
 constexpr wchar_t kMovedCommand[] = LR"(D:\Old Place\QuelanTikora.exe 1)";
+
+// The program registered is this test program, which the copy is made from.
+std::wstring Command() {
+    return L'"' + ModuleFilePath(nullptr) + L"\" 1";
+}
 
 // Held shut while a test wants the first measurement still running.
 std::atomic<HANDLE> measurementGate{nullptr};
@@ -45,8 +49,7 @@ class AutostartFormTest : public testing::Test {
 protected:
     void SetUp() override {
         savedAppInfo_ = AppInfo;
-        AppInfo.AppFolder = R"(C:\Program Files\Quelan Tikora\)";
-        AppInfo.AppFileName = "QuelanTikora.exe";
+        FillAppInfo(nullptr);
         previousSeam_ = InstallMeasurement(
             {&CheckAutostartRegistration, &MeasurementThatWaitsAtTheGate, &KeepTheFirstAnswer});
     }
@@ -86,14 +89,16 @@ protected:
 TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExactCommand) {
     // Each registration below is the Run value beside a stale copy, as an older build left it:
     // the form refreshes the copy, quotes the value and registers the task for its own path only.
+    const std::wstring command = Command();
+    const std::wstring olderForm = CharUpperW(ModuleFilePath(nullptr).data()) + std::wstring(L" 1");
     const struct {
         const wchar_t* Stored;  // nullptr: nothing registered
         bool Ticked;
     } cases[] = {
-        {kCommand, true},
+        {command.c_str(), true},
         {nullptr, false},
         {kMovedCommand, false},
-        {LR"(C:\PROGRAM FILES\QUELAN TIKORA\QUELANTIKORA.EXE 1)", true},
+        {olderForm.c_str(), true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Stored != nullptr ? Narrow(c.Stored) : "nothing registered");
@@ -119,7 +124,7 @@ TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExact
         EXPECT_EQ(LogonTaskExists(), c.Ticked);
         EXPECT_EQ(CopyIsProgram(), c.Ticked);
         if (c.Ticked) {
-            EXPECT_EQ(RunText(), kCommand);
+            EXPECT_EQ(RunText(), command);
         }
     }
 }
@@ -131,7 +136,7 @@ TEST_F(AutostartFormTest, TickingRegistersAllThreeAndUntickingRemovesThem) {
     ASSERT_FALSE(Ticked());
     Click();
     EXPECT_TRUE(Ticked());
-    EXPECT_EQ(RunText(), kCommand);
+    EXPECT_EQ(RunText(), Command());
     EXPECT_TRUE(LogonTaskExists());
     EXPECT_TRUE(CopyIsProgram());
     Click();
@@ -140,12 +145,14 @@ TEST_F(AutostartFormTest, TickingRegistersAllThreeAndUntickingRemovesThem) {
     EXPECT_FALSE(LogonTaskExists());
     EXPECT_EQ(GetFileAttributesW(CopyFolder().c_str()), INVALID_FILE_ATTRIBUTES);
     Click();  // and once more, after nothing was registered
-    EXPECT_EQ(RunText(), kCommand);
+    EXPECT_EQ(RunText(), Command());
     EXPECT_TRUE(LogonTaskExists());
     EXPECT_TRUE(watcher.Seen().empty());
 }
 
 TEST_F(AutostartFormTest, RefusedChangesPutTheBoxBackAndSayWhy) {
+    const std::wstring command = Command();
+    const wchar_t* const kCommand = command.c_str();
     const struct {
         const char* Name;
         const wchar_t* Stored;
@@ -226,7 +233,7 @@ TEST_F(AutostartFormTest, RefusedChangesPutTheBoxBackAndSayWhy) {
         EXPECT_EQ(LogonTaskExists(), c.TickedAfter);
         EXPECT_EQ(CopyIsProgram(), c.TickedAfter);
         CloseForm();
-        AppInfo.AppFolder = R"(C:\Program Files\Quelan Tikora\)";
+        FillAppInfo(nullptr);
     }
 }
 

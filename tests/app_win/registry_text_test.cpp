@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/win/app_info.h"
-#include "app/win/autostart.h"
-#include "app/win/registry_text.h"
+#include "app/win/autostart_box.h"
+#include "app/autostart/win/registry_text.h"
 #include "core/win/wide_text.h"
 #include "tests/app_win/run_key.h"
 

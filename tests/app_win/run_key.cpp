@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "app/win/app_info.h"
-#include "app/win/logon_task.h"
+#include "app/autostart/win/logon_task.h"
 
 namespace {
 

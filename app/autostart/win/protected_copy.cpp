@@ -1,5 +1,5 @@
 // The protected copy under Program Files that the logon task runs as SYSTEM.
-#include "app/win/protected_copy.h"
+#include "app/autostart/win/protected_copy.h"
 
 #include <windows.h>
 
@@ -11,7 +11,6 @@
 #include <optional>
 #include <vector>
 
-#include "app/win/app_info.h"
 #include "core/win/kernel_handle.h"
 #include "core/win/unique_handle.h"
 #include "core/win/wide_text.h"
@@ -65,13 +64,13 @@ bool IsPlainFolder(const std::wstring& folder) {
            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// The running program's bytes, only when the file at its path is the file its image was mapped
-// from. A program running elevated from a folder that others can write could otherwise have been
-// renamed away and replaced since it started, and the replacement would be copied.
-std::optional<ProgramBytes> MapRunningProgram() {
+// The running program's bytes, only when the file at programPath is the file its image was
+// mapped from. A program running elevated from a folder that others can write could otherwise have
+// been renamed away and replaced since it started, and the replacement would be copied.
+std::optional<ProgramBytes> MapRunningProgram(std::string_view programPath) {
     const auto sameFile = reinterpret_cast<AreMappedFilesTheSame>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtAreMappedFilesTheSame")));
-    const std::wstring path = ModuleFilePath(nullptr);
+    const std::wstring path = Widen(programPath);
     if (sameFile == nullptr || path.empty()) {
         return std::nullopt;
     }
@@ -193,8 +192,8 @@ std::string ProtectedCopyPath() {
     return folder.empty() ? std::string() : Narrow(folder + kCopyFileName);
 }
 
-bool InstallProtectedCopy() {
-    const std::optional<ProgramBytes> program = MapRunningProgram();
+bool InstallProtectedCopy(std::string_view programPath) {
+    const std::optional<ProgramBytes> program = MapRunningProgram(programPath);
     const std::wstring folder = CopyFolder();
     if (!program || folder.empty()) {
         return false;
@@ -221,8 +220,8 @@ bool InstallProtectedCopy() {
     return CopyHoldsProgram(folder, *program);
 }
 
-bool ProtectedCopyIsCurrent() {
-    const std::optional<ProgramBytes> program = MapRunningProgram();
+bool ProtectedCopyIsCurrent(std::string_view programPath) {
+    const std::optional<ProgramBytes> program = MapRunningProgram(programPath);
     const std::wstring folder = CopyFolder();
     return program && !folder.empty() && CopyHoldsProgram(folder, *program);
 }

@@ -1,6 +1,6 @@
 // The logon task in the Task Scheduler: registering it for a program, asking after it, deleting
 // it.
-#include "app/win/logon_task.h"
+#include "app/autostart/win/logon_task.h"
 
 #include <windows.h>
 
@@ -10,9 +10,9 @@
 
 #include <string>
 
-#include "app/autostart_entry.h"
-#include "app/logon_task_definition.h"
-#include "app/win/com_ownership.h"
+#include "app/autostart/autostart_entry.h"
+#include "app/autostart/logon_task_definition.h"
+#include "app/autostart/win/com_ownership.h"
 #include "core/win/wide_text.h"
 
 namespace {

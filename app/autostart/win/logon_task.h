@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-// Creates the task kLogonTaskName (app/logon_task_definition.h), or replaces the one of that
-// name, to run the program at programPath (the protected copy, a full path, UTF-8) silently as
+// Creates the task kLogonTaskName (app/autostart/logon_task_definition.h), or replaces the one of
+// that name, to run the program at programPath (the protected copy, a full path, UTF-8) silently as
 // SYSTEM when anyone logs on. Only an administrator may. True only when the scheduler accepted
 // the whole definition; a task it kept with a warning is deleted again.
 bool RegisterLogonTask(std::string_view programPath);

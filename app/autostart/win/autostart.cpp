@@ -1,20 +1,16 @@
-// Registration of the program to start silently with Windows: the protected copy, the
+// Registration of a program to start silently with Windows: the protected copy, the
 // machine-wide Run value, and the logon task that runs the copy as SYSTEM for every user.
-#include "app/win/autostart.h"
+#include "app/autostart/win/autostart.h"
 
 #include <windows.h>
 
 #include <mutex>
 #include <optional>
-#include <string_view>
 
-#include "app/autostart_entry.h"
-#include "app/win/app_info.h"
-#include "app/win/control_ops.h"
-#include "app/win/logon_task.h"
-#include "app/win/main_form_controls.h"
-#include "app/win/protected_copy.h"
-#include "app/win/registry_text.h"
+#include "app/autostart/autostart_entry.h"
+#include "app/autostart/win/logon_task.h"
+#include "app/autostart/win/protected_copy.h"
+#include "app/autostart/win/registry_text.h"
 #include "core/win/wide_text.h"
 
 namespace {
@@ -23,18 +19,6 @@ namespace {
 // waiting for another thread (a worker's sent message waits for the UI thread, which may be
 // waiting here). Never destroyed: detached workers may still run while the exit handlers do.
 std::mutex& RegistrationLock = *new std::mutex;
-
-// Modal, owned by the form; the handler goes on once the user has dismissed it.
-void ShowAutostartFailure(HWND form, AutostartChange change) {
-    // A box owned by a window that is gone would not be shown at all.
-    const HWND owner = IsWindow(form) ? form : nullptr;
-    MessageBoxW(owner, Widen(AutostartFailureText(change)).c_str(),
-                Widen(kAutostartValueName).c_str(), MB_OK | MB_ICONERROR);
-}
-
-std::string ProgramPath() {
-    return AppInfo.AppFolder + AppInfo.AppFileName;
-}
 
 // As Windows compares file names: the full paths, ordinal, letter case ignored.
 bool SameWindowsPath(std::string_view left, std::string_view right) {
@@ -47,19 +31,19 @@ bool SameWindowsPath(std::string_view left, std::string_view right) {
 
 // Whether the Run value starts this program: nullopt when it does not, else whether it is
 // quoted.
-std::optional<bool> ReadOwnRunValue() {
+std::optional<bool> ReadOwnRunValue(std::string_view programPath) {
     const std::string value =
         ReadRegistryText(HKEY_LOCAL_MACHINE, kRunKeyPath, kAutostartValueName, {});
     const std::optional<SilentCommandProgram> program = ProgramOfSilentCommand(value);
-    if (!program || !SameWindowsPath(program->Path, ProgramPath())) {
+    if (!program || !SameWindowsPath(program->Path, programPath)) {
         return std::nullopt;
     }
     return program->Quoted;
 }
 
-bool WriteRunValue() {
+bool WriteRunValue(std::string_view programPath) {
     return WriteRegistryText(HKEY_LOCAL_MACHINE, kRunKeyPath, kAutostartValueName,
-                             CurrentAutostartCommand());
+                             AutostartCommandFor(programPath));
 }
 
 void DeleteRunValue() {
@@ -75,12 +59,12 @@ bool TaskRunsCopyAsSystem(const std::string& copy) {
 
 // In order, each step undone when a later one is refused, so that nothing is left that the box,
 // going back, does not show.
-bool AddLocked() {
+bool AddLocked(std::string_view programPath) {
     const std::string copy = ProtectedCopyPath();
-    if (copy.empty() || !InstallProtectedCopy()) {
+    if (copy.empty() || !InstallProtectedCopy(programPath)) {
         return false;
     }
-    if (!WriteRunValue()) {
+    if (!WriteRunValue(programPath)) {
         RemoveProtectedCopy();
         return false;
     }
@@ -97,12 +81,12 @@ bool AddLocked() {
 // and cannot be removed, is nothing the user has to hear about. If this program's value stays,
 // the task comes back, so that the box, ticked again, tells the truth. The copy goes last; a copy
 // that cannot go is inert once neither the task nor the value starts it.
-bool ClearLocked() {
+bool RemoveLocked(std::string_view programPath) {
     if (!DeleteLogonTask()) {
         return false;
     }
     DeleteRunValue();
-    if (ReadOwnRunValue()) {
+    if (ReadOwnRunValue(programPath)) {
         const std::string copy = ProtectedCopyPath();
         if (!copy.empty()) {
             RegisterLogonTask(copy);
@@ -113,16 +97,16 @@ bool ClearLocked() {
     return true;
 }
 
-bool CheckAndRepairLocked() {
-    const std::optional<bool> quoted = ReadOwnRunValue();
+bool CheckAndRepairLocked(std::string_view programPath) {
+    const std::optional<bool> quoted = ReadOwnRunValue(programPath);
     if (!quoted) {
         return false;
     }
-    if (!ProtectedCopyIsCurrent()) {
-        InstallProtectedCopy();
+    if (!ProtectedCopyIsCurrent(programPath)) {
+        InstallProtectedCopy(programPath);
     }
     if (!*quoted) {
-        WriteRunValue();
+        WriteRunValue(programPath);
     }
     const std::string copy = ProtectedCopyPath();
     if (!copy.empty() && !TaskRunsCopyAsSystem(copy)) {
@@ -133,40 +117,27 @@ bool CheckAndRepairLocked() {
 
 }  // namespace
 
-std::string CurrentAutostartCommand() {
-    return AutostartCommand(ProgramPath());
+std::string AutostartCommandFor(std::string_view programPath) {
+    return AutostartCommand(programPath);
 }
 
-// One read of the value, which needs no turn: only the UI thread removes it, and a worker at
-// most rewrites it quoted. So OnAutostartFound can never wait for a turn, even if the UI thread
-// handles the message inside a click's work.
-bool IsAutostartRegistered() {
-    return ReadOwnRunValue().has_value();
+// Only the UI thread removes the value, and a worker at most rewrites it quoted, so one read
+// needs no turn: a handler on the UI thread can never wait for one.
+bool IsProgramRegistered(std::string_view programPath) {
+    return ReadOwnRunValue(programPath).has_value();
 }
 
-bool CheckAutostartRegistration() {
+bool AddAutostart(std::string_view programPath) {
     const std::lock_guard<std::mutex> lock(RegistrationLock);
-    return CheckAndRepairLocked();
+    return AddLocked(programPath);
 }
 
-int OnAutostartClicked(int, HWND form, HWND control, int) {
-    // An automatic check box: the click has already set the state the user asks for.
-    const bool adding = IsChecked(control);
-    bool done = false;
-    {
-        const std::lock_guard<std::mutex> lock(RegistrationLock);
-        done = adding ? AddLocked() : ClearLocked();
-    }
-    if (!done) {
-        SetChecked(ControlWindows.AutostartCheckBox, !adding);
-        ShowAutostartFailure(form, adding ? AutostartChange::Adding : AutostartChange::Clearing);
-    }
-    return 0;
+bool RemoveAutostart(std::string_view programPath) {
+    const std::lock_guard<std::mutex> lock(RegistrationLock);
+    return RemoveLocked(programPath);
 }
 
-int OnAutostartFound(HWND, WPARAM, LPARAM) {
-    if (IsAutostartRegistered()) {
-        SetChecked(ControlWindows.AutostartCheckBox, true);
-    }
-    return 0;
+bool CheckAndRepairAutostart(std::string_view programPath) {
+    const std::lock_guard<std::mutex> lock(RegistrationLock);
+    return CheckAndRepairLocked(programPath);
 }
