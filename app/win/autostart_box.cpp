@@ -2,6 +2,7 @@
 // is told when Windows refuses it.
 #include "app/win/autostart_box.h"
 
+#include <atomic>
 #include <string>
 
 #include "app/autostart/autostart_entry.h"
@@ -12,6 +13,10 @@
 #include "core/win/wide_text.h"
 
 namespace {
+
+// Set by a worker whose quiet check had a repair refused, taken by the UI thread when it hears
+// of it.
+std::atomic<bool> repairRefused{false};
 
 std::string ProgramPath() {
     return AppInfo.AppFolder + AppInfo.AppFileName;
@@ -27,16 +32,21 @@ void ShowAutostartFailure(HWND form, AutostartChange change) {
 
 }  // namespace
 
-std::string CurrentAutostartCommand() {
-    return AutostartCommandFor(ProgramPath());
-}
-
 bool IsAutostartRegistered() {
     return IsProgramRegistered(ProgramPath());
 }
 
 bool CheckAutostartRegistration() {
-    return CheckAndRepairAutostart(ProgramPath());
+    switch (CheckAndRepairAutostart(ProgramPath())) {
+        case AutostartCheck::Registered:
+            return true;
+        case AutostartCheck::RepairRefused:
+            repairRefused = true;
+            return true;
+        case AutostartCheck::NotRegistered:
+            break;
+    }
+    return false;
 }
 
 int OnAutostartClicked(int, HWND form, HWND control, int) {
@@ -50,7 +60,14 @@ int OnAutostartClicked(int, HWND form, HWND control, int) {
     return 0;
 }
 
-int OnAutostartFound(HWND, WPARAM, LPARAM) {
+int OnAutostartFound(HWND form, WPARAM, LPARAM) {
+    if (repairRefused.exchange(false)) {
+        SetChecked(ControlWindows.AutostartCheckBox, false);
+        // The worker that sent this goes on measuring while the user reads the message.
+        ReplyMessage(0);
+        ShowAutostartFailure(form, AutostartChange::Adding);
+        return 0;
+    }
     if (IsAutostartRegistered()) {
         SetChecked(ControlWindows.AutostartCheckBox, true);
     }

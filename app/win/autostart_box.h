@@ -4,27 +4,24 @@
 
 #include <windows.h>
 
-#include <string>
-
-// Sent by a measurement worker to the form once it has found the program registered (and
-// repaired what was missing). The UI thread ticks the box only if the program is still
-// registered when it handles the message: a click handled meanwhile has the last word.
+// Sent by a measurement worker to the form once its quiet check has something to show: the
+// program registered (and what was missing repaired), or a repair refused. The UI thread ticks
+// the box only if the program is still registered when it handles the message: a click handled
+// meanwhile has the last word.
 inline constexpr UINT kAutostartFoundMessage = WM_APP + 20;
 
-// The Run value for this program as it is now (AppInfo's path), quoted.
-std::string CurrentAutostartCommand();
-
-// Whether this program is registered (AppInfo's path), in either form of the value.
+// Whether this program (AppInfo's path) is registered, the value starting it or its copy.
 bool IsAutostartRegistered();
 
 // The quiet check of this program's registration, with its repairs; measurement workers call
-// it. True when the program is registered.
+// it. True when the form is to hear of it (kAutostartFoundMessage).
 bool CheckAutostartRegistration();
 
-// The check box's click handler: a tick registers the program (copy, value, task, each undone
-// when a later one is refused), an untick removes them (task, value, copy); a refusal puts the
+// The check box's click handler: a tick registers the program (copy, value, task, event
+// source, each undone when a later one is refused), an untick removes them; a refusal puts the
 // box back and tells the user. Returns 0.
 int OnAutostartClicked(int controlIndex, HWND form, HWND control, int controlId);
 
-// The form's handler for kAutostartFoundMessage, on the UI thread. Returns 0.
+// The form's handler for kAutostartFoundMessage, on the UI thread: ticks the box, or, when a
+// repair was refused, unticks it and tells the user as a refused tick does. Returns 0.
 int OnAutostartFound(HWND form, WPARAM wParam, LPARAM lParam);

@@ -26,8 +26,13 @@ namespace {
 
 constexpr wchar_t kMovedCommand[] = LR"(D:\Old Place\QuelanTikora.exe 1)";
 
-// The program registered is this test program, which the copy is made from.
+// What a tick writes: the copy, quoted. The copy is made of this test program.
 std::wstring Command() {
+    return L'"' + CopyPath() + L"\" 1";
+}
+
+// What older versions wrote: the program the user started.
+std::wstring ProgramCommand() {
     return L'"' + ModuleFilePath(nullptr) + L"\" 1";
 }
 
@@ -88,22 +93,29 @@ protected:
 
 TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExactCommand) {
     // Each registration below is the Run value beside a stale copy, as an older build left it:
-    // the form refreshes the copy, quotes the value and registers the task for its own path only.
-    const std::wstring command = Command();
+    // the form refreshes the copy, points the value at it and registers the task and the event
+    // source for its own path or the copy's only. A copy's folder that someone else owns is never
+    // trusted: the registration is taken back and the user told.
+    const std::wstring copy = Command();
+    const std::wstring program = ProgramCommand();
     const std::wstring olderForm = CharUpperW(ModuleFilePath(nullptr).data()) + std::wstring(L" 1");
     const struct {
         const wchar_t* Stored;  // nullptr: nothing registered
+        bool ForeignFolder;     // the copy's folder belongs to another account
         bool Ticked;
     } cases[] = {
-        {command.c_str(), true},
-        {nullptr, false},
-        {kMovedCommand, false},
-        {olderForm.c_str(), true},
+        {copy.c_str(), false, true},      {program.c_str(), false, true},
+        {nullptr, false, false},          {kMovedCommand, false, false},
+        {olderForm.c_str(), false, true}, {copy.c_str(), true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Stored != nullptr ? Narrow(c.Stored) : "nothing registered");
         AutostartCleanup::Clean();
-        PlantStaleCopy();
+        if (!c.ForeignFolder) {
+            PlantStaleCopy();
+        } else if (!PlantForeignFolder()) {
+            continue;  // Wine takes a file's owner from Unix, which only root can change
+        }
         if (c.Stored != nullptr) {
             StoreRunText(c.Stored);
         }
@@ -111,6 +123,8 @@ TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExact
         measurementGate = gate.get();
         form_ = CreateMainFormWindow(nullptr, 0);
         ASSERT_NE(form_, nullptr);
+        const MessageBoxWatcher watcher(Widen(kAutostartValueName),
+                                        ControlWindows.AutostartCheckBox);
         if (c.Ticked) {
             EXPECT_TRUE(PumpUntil(&Ticked, 2000));
             EXPECT_EQ(RunningMeasurementWorkers(), 1);  // the measurement has not ended
@@ -123,9 +137,11 @@ TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExact
         measurementGate = nullptr;
         EXPECT_EQ(LogonTaskExists(), c.Ticked);
         EXPECT_EQ(CopyIsProgram(), c.Ticked);
-        if (c.Ticked) {
-            EXPECT_EQ(RunText(), command);
+        EXPECT_EQ(EventMessageFile(), c.Ticked ? std::optional(CopyPath()) : std::nullopt);
+        if (c.Ticked || c.ForeignFolder) {
+            EXPECT_EQ(RunText(), c.Ticked ? std::optional(copy) : std::nullopt);
         }
+        EXPECT_EQ(watcher.Seen().size(), c.ForeignFolder ? 1u : 0u);
     }
 }
 
@@ -139,10 +155,12 @@ TEST_F(AutostartFormTest, TickingRegistersAllThreeAndUntickingRemovesThem) {
     EXPECT_EQ(RunText(), Command());
     EXPECT_TRUE(LogonTaskExists());
     EXPECT_TRUE(CopyIsProgram());
+    EXPECT_EQ(EventMessageFile(), CopyPath());
     Click();
     EXPECT_FALSE(Ticked());
     EXPECT_FALSE(RunText().has_value());
     EXPECT_FALSE(LogonTaskExists());
+    EXPECT_FALSE(EventMessageFile().has_value());
     EXPECT_EQ(GetFileAttributesW(CopyFolder().c_str()), INVALID_FILE_ATTRIBUTES);
     Click();  // and once more, after nothing was registered
     EXPECT_EQ(RunText(), Command());
@@ -157,32 +175,35 @@ TEST_F(AutostartFormTest, RefusedChangesPutTheBoxBackAndSayWhy) {
         const char* Name;
         const wchar_t* Stored;
         bool LockKey;
-        bool TaskRefuses;    // the scheduler refuses to add or to remove the task
-        std::string Folder;  // empty: the usual folder
-        bool CopyRefused;    // a folder stands at the copy's path
+        bool TaskRefuses;     // the scheduler refuses to add or to remove the task
+        std::string Folder;   // empty: the usual folder
+        bool (*SpoilCopy)();  // done to the copy's place once the form is open
         bool TickedAfter;
         std::optional<AutostartChange> Message;
     } cases[] = {
         // The copy was made, and is taken back.
-        {"ticking a read-only key", nullptr, true, false, "", false, false,
+        {"ticking a read-only key", nullptr, true, false, "", nullptr, false,
          AutostartChange::Adding},
         // The task was deleted, and comes back beside the value that stays.
-        {"unticking a read-only key", kCommand, true, false, "", false, true,
+        {"unticking a read-only key", kCommand, true, false, "", nullptr, true,
          AutostartChange::Clearing},
         // The stale value stays, but it is not this program's registration: nothing to say.
-        {"unticking another path's entry", kMovedCommand, true, false, "", false, false,
+        {"unticking another path's entry", kMovedCommand, true, false, "", nullptr, false,
          std::nullopt},
         // A command the buffers cannot hold is refused, never written cut short.
         {"ticking with an overlong path", nullptr, false, false,
-         "C:\\" + std::string(1020, 'd') + "\\", false, false, AutostartChange::Adding},
+         "C:\\" + std::string(1020, 'd') + "\\", nullptr, false, AutostartChange::Adding},
         // The copy and the value were written, and are taken back.
-        {"ticking while the scheduler refuses the task", nullptr, false, true, "", false, false,
+        {"ticking while the scheduler refuses the task", nullptr, false, true, "", nullptr, false,
          AutostartChange::Adding},
         // Nothing else is touched while the task stays.
-        {"unticking while the scheduler keeps the task", kCommand, false, true, "", false, true,
+        {"unticking while the scheduler keeps the task", kCommand, false, true, "", nullptr, true,
          AutostartChange::Clearing},
-        {"ticking where no copy can be made", nullptr, false, false, "", true, false,
+        {"ticking where no copy can be made", nullptr, false, false, "", &BlockCopy, false,
          AutostartChange::Adding},
+        // Its owner could replace the copy once it has been checked.
+        {"ticking where another account owns the copy's folder", nullptr, false, false, "",
+         &PlantForeignFolder, false, AutostartChange::Adding},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -194,8 +215,9 @@ TEST_F(AutostartFormTest, RefusedChangesPutTheBoxBackAndSayWhy) {
             AppInfo.AppFolder = c.Folder;
         }
         OpenForm();
-        if (c.CopyRefused) {
-            ASSERT_TRUE(BlockCopy());
+        if (c.SpoilCopy != nullptr && !c.SpoilCopy()) {
+            CloseForm();
+            continue;  // Wine takes a file's owner from Unix, which only root can change
         }
         if (c.Stored != nullptr && !Ticked()) {
             SendMessageW(ControlWindows.AutostartCheckBox, BM_SETCHECK, BST_CHECKED, 0);
@@ -232,6 +254,7 @@ TEST_F(AutostartFormTest, RefusedChangesPutTheBoxBackAndSayWhy) {
                   c.Stored != nullptr ? std::optional<std::wstring>(c.Stored) : std::nullopt);
         EXPECT_EQ(LogonTaskExists(), c.TickedAfter);
         EXPECT_EQ(CopyIsProgram(), c.TickedAfter);
+        EXPECT_EQ(EventMessageFile().has_value(), c.TickedAfter);
         CloseForm();
         FillAppInfo(nullptr);
     }

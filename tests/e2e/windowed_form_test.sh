@@ -16,10 +16,11 @@
 #                        server stopped, a second click leaves "获取中" and the button off
 #   close_while_waiting  the source never answers; closing the form ends the process at once
 #   autostart            from a folder with spaces: ticking copies the program under Program
-#                        Files and registers its path, quoted, and " 1", and the logon task; the
-#                        box is ticked at the next start; the registered command, started as
-#                        Windows starts it at logon, corrects the clock without a window;
-#                        unticking removes all three
+#                        Files and registers the copy's path, quoted, and " 1", the logon task
+#                        and the event source; the box is ticked at the next start; the
+#                        registered command, started as Windows starts it at logon, asks to set
+#                        the clock without a window (refused: exit status 1); unticking removes
+#                        all four
 # Exits 77 (skipped) where private network and mount namespaces cannot be made.
 # TIKORA_SCREENSHOT=file.png saves the form in offset_and_click (the README's picture);
 # TIKORA_KEEP_WORK=1 keeps the work folder with the program's output for a look afterwards.
@@ -321,6 +322,12 @@ copy_folder() {
     [ -d "$x86" ] && echo "$x86/Quelan_Tikora" || echo "$WINEPREFIX/drive_c/Program Files/Quelan_Tikora"
 }
 
+# Whether the program's event log source is registered.
+event_source_registered() {
+    wine reg query 'HKLM\System\CurrentControlSet\Services\EventLog\Application\Quelan_Tikora' \
+        >/dev/null 2>&1
+}
+
 box_is_checked() { [ "$checkbox" = checked ]; }
 
 # Polls the form until the test "$@" holds, about ten times a second for limit_tenths.
@@ -341,7 +348,7 @@ scenario_autostart() {
     mkdir -p "$folder"
     cp "$program" "$folder/QuelanTikora.exe"
     program="$folder/QuelanTikora.exe"
-    expected="\"$(wine winepath -w "$program" 2>/dev/null | tr -d '\r')\" 1"
+    expected="\"$(wine winepath -w "$(copy_folder)/QuelanTikora.exe" 2>/dev/null | tr -d '\r')\" 1"
     start_server && start_program || return 0
     read_state
     [ "$checkbox" = unchecked ] || fail "the box is $checkbox before anything was registered"
@@ -350,6 +357,7 @@ scenario_autostart() {
     echo "registered: $registered"
     [ "$registered" = "$expected" ] || fail "registered '$registered', expected '$expected'"
     logon_task_registered || fail "ticking registered no logon task"
+    event_source_registered || fail "ticking registered no event source"
     cmp -s "$program" "$(copy_folder)/QuelanTikora.exe" || fail "no copy of the program"
     close_program
 
@@ -360,7 +368,7 @@ scenario_autostart() {
     # Windows' logon start: the command as registered, in the silent mode.
     : >"$work/server.log"
     wine "$probe" run-registered 30000 >"$work/registered.out" 2>"$work/stderr" || status=$?
-    [ "$status" = 0 ] || fail "the registered command ended with status $status"
+    [ "$status" = 1 ] || fail "the registered command ended with status $status, expected 1"
     [ -s "$work/server.log" ] || fail "the registered command asked no time source"
     [ -n "$(refused_clock_changes_ms "$work/stderr")" ] ||
         fail "the registered command did not ask to set the clock"
@@ -372,6 +380,7 @@ scenario_autostart() {
     registered=$(registered_command)
     [ -z "$registered" ] || fail "still registered after unticking: '$registered'"
     ! logon_task_registered || fail "the logon task is still there after unticking"
+    ! event_source_registered || fail "the event source is still there after unticking"
     [ ! -e "$(copy_folder)" ] || fail "the copy's folder is still there after unticking"
     close_program
 }

@@ -1,5 +1,6 @@
 // Registration of a program to start silently with Windows: the protected copy, the
-// machine-wide Run value, and the logon task that runs the copy as SYSTEM for every user.
+// machine-wide Run value, the logon task that runs the copy as SYSTEM for every user, and the
+// event source whose texts the copy holds.
 #include "app/autostart/win/autostart.h"
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <optional>
 
 #include "app/autostart/autostart_entry.h"
+#include "app/autostart/win/event_source.h"
 #include "app/autostart/win/logon_task.h"
 #include "app/autostart/win/protected_copy.h"
 #include "app/autostart/win/registry_text.h"
@@ -29,28 +31,39 @@ bool SameWindowsPath(std::string_view left, std::string_view right) {
                                 TRUE) == CSTR_EQUAL;
 }
 
-// Whether the Run value starts this program: nullopt when it does not, else whether it is
-// quoted.
-std::optional<bool> ReadOwnRunValue(std::string_view programPath) {
+// What the Run value starts, when it is this program or its copy.
+struct OwnRunValue {
+    bool StartsCopy = false;
+    bool Quoted = false;
+};
+
+std::optional<OwnRunValue> ReadOwnRunValue(std::string_view programPath, std::string_view copy) {
     const std::string value =
         ReadRegistryText(HKEY_LOCAL_MACHINE, kRunKeyPath, kAutostartValueName, {});
     const std::optional<SilentCommandProgram> program = ProgramOfSilentCommand(value);
-    if (!program || !SameWindowsPath(program->Path, programPath)) {
+    if (!program) {
         return std::nullopt;
     }
-    return program->Quoted;
+    const bool startsCopy = !copy.empty() && SameWindowsPath(program->Path, copy);
+    if (!startsCopy && !SameWindowsPath(program->Path, programPath)) {
+        return std::nullopt;
+    }
+    return OwnRunValue{startsCopy, program->Quoted};
 }
 
-bool WriteRunValue(std::string_view programPath) {
+// The value starts the copy, never the file the user started: Explorer runs it with a full
+// administrator token where User Account Control is off, and that file may sit where others
+// can replace it.
+bool WriteRunValue(std::string_view copy) {
     return WriteRegistryText(HKEY_LOCAL_MACHINE, kRunKeyPath, kAutostartValueName,
-                             AutostartCommandFor(programPath));
+                             AutostartCommand(copy));
 }
 
 void DeleteRunValue() {
     DeleteRegistryEntry(HKEY_LOCAL_MACHINE, kRunKeyPath, kAutostartValueName);
 }
 
-bool TaskRunsCopyAsSystem(const std::string& copy) {
+bool TaskRunsCopyAsSystem(std::string_view copy) {
     const std::optional<std::string> program = LogonTaskSystemProgram();
     return program && SameWindowsPath(*program, copy);
 }
@@ -59,16 +72,21 @@ bool TaskRunsCopyAsSystem(const std::string& copy) {
 
 // In order, each step undone when a later one is refused, so that nothing is left that the box,
 // going back, does not show.
-bool AddLocked(std::string_view programPath) {
-    const std::string copy = ProtectedCopyPath();
+bool AddLocked(std::string_view programPath, const std::string& copy) {
     if (copy.empty() || !InstallProtectedCopy(programPath)) {
         return false;
     }
-    if (!WriteRunValue(programPath)) {
+    if (!WriteRunValue(copy)) {
         RemoveProtectedCopy();
         return false;
     }
     if (!RegisterLogonTask(copy)) {
+        DeleteRunValue();
+        RemoveProtectedCopy();
+        return false;
+    }
+    if (!RegisterProgramEventSource(copy)) {
+        DeleteLogonTask();
         DeleteRunValue();
         RemoveProtectedCopy();
         return false;
@@ -79,65 +97,62 @@ bool AddLocked(std::string_view programPath) {
 // The task first, since it is what runs with every right; if it stays, nothing else is touched.
 // The value is judged by reading it back: one that was never there, or that starts another path
 // and cannot be removed, is nothing the user has to hear about. If this program's value stays,
-// the task comes back, so that the box, ticked again, tells the truth. The copy goes last; a copy
-// that cannot go is inert once neither the task nor the value starts it.
-bool RemoveLocked(std::string_view programPath) {
+// the task comes back, so that the box, ticked again, tells the truth. The event source and the
+// copy go last; a copy that cannot go is inert once neither the task nor the value starts it.
+bool RemoveLocked(std::string_view programPath, const std::string& copy) {
     if (!DeleteLogonTask()) {
         return false;
     }
     DeleteRunValue();
-    if (ReadOwnRunValue(programPath)) {
-        const std::string copy = ProtectedCopyPath();
+    if (ReadOwnRunValue(programPath, copy)) {
         if (!copy.empty()) {
             RegisterLogonTask(copy);
         }
         return false;
     }
+    RemoveProgramEventSource();
     RemoveProtectedCopy();
     return true;
 }
 
-bool CheckAndRepairLocked(std::string_view programPath) {
-    const std::optional<bool> quoted = ReadOwnRunValue(programPath);
-    if (!quoted) {
-        return false;
+AutostartCheck CheckAndRepairLocked(std::string_view programPath, const std::string& copy) {
+    const std::optional<OwnRunValue> value = ReadOwnRunValue(programPath, copy);
+    if (!value) {
+        return AutostartCheck::NotRegistered;
     }
-    if (!ProtectedCopyIsCurrent(programPath)) {
-        InstallProtectedCopy(programPath);
+    // Each repair only once the one before it holds: the value and the task never start a copy
+    // that could not be made.
+    const bool whole = !copy.empty() &&
+                       (ProtectedCopyIsCurrent(programPath) || InstallProtectedCopy(programPath)) &&
+                       ((value->StartsCopy && value->Quoted) || WriteRunValue(copy)) &&
+                       (TaskRunsCopyAsSystem(copy) || RegisterLogonTask(copy)) &&
+                       (EventSourceNamesCopy(copy) || RegisterProgramEventSource(copy));
+    if (!whole) {
+        RemoveLocked(programPath, copy);
+        return AutostartCheck::RepairRefused;
     }
-    if (!*quoted) {
-        WriteRunValue(programPath);
-    }
-    const std::string copy = ProtectedCopyPath();
-    if (!copy.empty() && !TaskRunsCopyAsSystem(copy)) {
-        RegisterLogonTask(copy);
-    }
-    return true;
+    return AutostartCheck::Registered;
 }
 
 }  // namespace
 
-std::string AutostartCommandFor(std::string_view programPath) {
-    return AutostartCommand(programPath);
-}
-
-// Only the UI thread removes the value, and a worker at most rewrites it quoted, so one read
-// needs no turn: a handler on the UI thread can never wait for one.
+// One read of the registry is whole by itself and needs no turn, so a handler on the UI thread
+// never waits for one (a worker that holds the turn may be waiting for the UI thread).
 bool IsProgramRegistered(std::string_view programPath) {
-    return ReadOwnRunValue(programPath).has_value();
+    return ReadOwnRunValue(programPath, ProtectedCopyPath()).has_value();
 }
 
 bool AddAutostart(std::string_view programPath) {
     const std::lock_guard<std::mutex> lock(RegistrationLock);
-    return AddLocked(programPath);
+    return AddLocked(programPath, ProtectedCopyPath());
 }
 
 bool RemoveAutostart(std::string_view programPath) {
     const std::lock_guard<std::mutex> lock(RegistrationLock);
-    return RemoveLocked(programPath);
+    return RemoveLocked(programPath, ProtectedCopyPath());
 }
 
-bool CheckAndRepairAutostart(std::string_view programPath) {
+AutostartCheck CheckAndRepairAutostart(std::string_view programPath) {
     const std::lock_guard<std::mutex> lock(RegistrationLock);
-    return CheckAndRepairLocked(programPath);
+    return CheckAndRepairLocked(programPath, ProtectedCopyPath());
 }

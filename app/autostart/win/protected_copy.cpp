@@ -4,13 +4,16 @@
 #include <windows.h>
 
 #include <knownfolders.h>
+#include <ntsecapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <optional>
 #include <vector>
 
+#include "app/autostart/win/protected_folder.h"
 #include "core/win/kernel_handle.h"
 #include "core/win/unique_handle.h"
 #include "core/win/wide_text.h"
@@ -19,15 +22,13 @@ namespace {
 
 constexpr wchar_t kCopyFolderName[] = L"\\Quelan_Tikora";
 constexpr wchar_t kCopyFileName[] = L"\\QuelanTikora.exe";
-constexpr wchar_t kTemporaryPrefix[] = L"qtk";
-constexpr DWORD kReadChunkBytes = 64 * 1024;
-
-struct FileHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Type handle) { CloseHandle(handle); }
-};
-using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
+constexpr wchar_t kTemporaryPrefix[] = L"\\qtk";
+constexpr wchar_t kNewCopySuffix[] = L".new";
+constexpr wchar_t kOldCopySuffix[] = L".old";
+constexpr DWORD kChunkBytes = 64 * 1024;
+// A random name is taken at the first try unless someone plants names; a few more tries cost
+// nothing.
+constexpr int kNameAttempts = 4;
 
 struct ViewTraits {
     using Type = const void*;
@@ -58,15 +59,9 @@ std::wstring CopyFolder() {
     return folder;
 }
 
-bool IsPlainFolder(const std::wstring& folder) {
-    const DWORD attributes = GetFileAttributesW(folder.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
 // The running program's bytes, only when the file at programPath is the file its image was
-// mapped from. A program running elevated from a folder that others can write could otherwise have
-// been renamed away and replaced since it started, and the replacement would be copied.
+// mapped from. A program running elevated from a folder that others can write could otherwise
+// have been renamed away and replaced since it started, and the replacement would be copied.
 std::optional<ProgramBytes> MapRunningProgram(std::string_view programPath) {
     const auto sameFile = reinterpret_cast<AreMappedFilesTheSame>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtAreMappedFilesTheSame")));
@@ -102,7 +97,7 @@ bool HoldsBytes(HANDLE file, const void* bytes, size_t size) {
     if (!GetFileSizeEx(file, &fileSize) || fileSize.QuadPart != static_cast<LONGLONG>(size)) {
         return false;
     }
-    std::vector<char> chunk(kReadChunkBytes);
+    std::vector<char> chunk(kChunkBytes);
     const char* expected = static_cast<const char*>(bytes);
     size_t compared = 0;
     while (compared < size) {
@@ -117,72 +112,145 @@ bool HoldsBytes(HANDLE file, const void* bytes, size_t size) {
     return true;
 }
 
+// Opened as itself, never through a link.
+UniqueFileHandle OpenCopy(const std::wstring& copy, DWORD access) {
+    return UniqueFileHandle(
+        CreateFileW(copy.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+bool IsPlainFile(HANDLE file) {
+    FILE_ATTRIBUTE_TAG_INFO information{};
+    return GetFileInformationByHandleEx(file, FileAttributeTagInfo, &information,
+                                        sizeof(information)) &&
+           !(information.FileAttributes &
+             (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
+// With the folder checked and held open.
 bool CopyHoldsProgram(const std::wstring& folder, const ProgramBytes& program) {
-    if (!IsPlainFolder(folder)) {
-        return false;
-    }
-    // A link is opened as itself, never followed.
-    const UniqueFileHandle copy(CreateFileW((folder + kCopyFileName).c_str(), GENERIC_READ,
-                                            FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION information{};
-    return copy && GetFileInformationByHandle(copy.get(), &information) &&
-           !(information.dwFileAttributes &
-             (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+    const UniqueFileHandle copy = OpenCopy(folder + kCopyFileName, GENERIC_READ);
+    return copy && IsPlainFile(copy.get()) &&
            HoldsBytes(copy.get(), program.View.get(), program.Size);
 }
 
-bool IsFile(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+// A name of 32 random hexadecimal digits beside the copy; empty when Windows has no random
+// bytes to give.
+std::wstring RandomNameIn(const std::wstring& folder, const wchar_t* suffix) {
+    unsigned char bytes[16] = {};
+    if (!RtlGenRandom(bytes, sizeof(bytes))) {
+        return {};
+    }
+    std::wstring name = folder + kTemporaryPrefix;
+    for (const unsigned char byte : bytes) {
+        wchar_t digits[3] = {};
+        std::swprintf(digits, 3, L"%02x", byte);
+        name += digits;
+    }
+    return name + suffix;
+}
+
+// Renames the open file (opened with DELETE access) to target, a full path on its volume.
+bool RenameByHandle(HANDLE file, const std::wstring& target, bool replace) {
+    const size_t nameBytes = target.size() * sizeof(wchar_t);
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = replace ? TRUE : FALSE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::memcpy(rename->FileName, target.data(), nameBytes);
+    return SetFileInformationByHandle(file, FileRenameInfo, rename,
+                                      static_cast<DWORD>(buffer.size())) != FALSE;
+}
+
+// Marks the open file (opened with DELETE access) to be deleted when its last handle closes.
+bool DeleteByHandle(HANDLE file) {
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition,
+                                      sizeof(disposition)) != FALSE;
 }
 
 // A running program cannot be deleted or replaced, but it can be renamed. The copy, which the
-// logon task's instance may be running, is renamed to a free name beside it, which is then
-// deleted, or deleted when Windows next starts. A deletion at restart is asked for by that name,
-// never by the copy's own, which by then may hold a newer copy.
-bool MoveAside(const std::wstring& folder, const std::wstring& copy) {
-    wchar_t aside[MAX_PATH] = {};
-    if (GetTempFileNameW(folder.c_str(), kTemporaryPrefix, 0, aside) == 0) {
+// logon task's instance may be running, is renamed to a free random name beside it, which is
+// then deleted, or deleted when Windows next starts. A deletion at restart is asked for by that
+// name, never by the copy's own, which by then may hold a newer copy.
+bool MoveAside(const std::wstring& folder) {
+    const UniqueFileHandle copy = OpenCopy(folder + kCopyFileName, DELETE | FILE_READ_ATTRIBUTES);
+    if (!copy || !IsPlainFile(copy.get())) {
         return false;
     }
-    if (!MoveFileExW(copy.c_str(), aside, MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileW(aside);
-        return false;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::wstring aside = RandomNameIn(folder, kOldCopySuffix);
+        if (!aside.empty() && RenameByHandle(copy.get(), aside, false)) {
+            if (!DeleteByHandle(copy.get())) {
+                MoveFileExW(aside.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            }
+            return true;
+        }
     }
-    if (!DeleteFileW(aside)) {
-        MoveFileExW(aside, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    }
-    return true;
+    return false;
 }
 
-// Into place in one step. A copy that is there and cannot be replaced is moved aside first; what
-// else stands there (a folder) cannot be.
-bool PutInPlace(const std::wstring& folder, const wchar_t* temporary, const std::wstring& copy) {
-    constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    return MoveFileExW(temporary, copy.c_str(), kReplace) ||
-           (IsFile(copy) && MoveAside(folder, copy) &&
-            MoveFileExW(temporary, copy.c_str(), kReplace));
+// A file of its own, made only if nothing has that name (a link planted there included), with
+// the protected descriptor, open for writing and for being renamed or deleted through the handle.
+UniqueFileHandle CreateNewCopyFile(const std::wstring& folder) {
+    const UniqueSecurityDescriptor descriptor = DescriptorFromSddl(kProtectedFileSddl);
+    if (!descriptor) {
+        return {};
+    }
+    SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor.get(), FALSE};
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::wstring name = RandomNameIn(folder, kNewCopySuffix);
+        UniqueFileHandle file(name.empty() ? INVALID_HANDLE_VALUE
+                                           : CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, 0,
+                                                         &attributes, CREATE_NEW,
+                                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            return file;
+        }
+    }
+    return {};
 }
 
-bool WriteWhole(const wchar_t* path, const void* bytes, size_t size) {
-    const UniqueFileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return false;
-    }
+bool WriteWhole(HANDLE file, const void* bytes, size_t size) {
     const char* next = static_cast<const char*>(bytes);
     size_t left = size;
     while (left > 0) {
-        const DWORD wanted = static_cast<DWORD>(std::min<size_t>(left, kReadChunkBytes));
+        const DWORD wanted = static_cast<DWORD>(std::min<size_t>(left, kChunkBytes));
         DWORD written = 0;
-        if (!WriteFile(file.get(), next, wanted, &written, nullptr) || written != wanted) {
+        if (!WriteFile(file, next, wanted, &written, nullptr) || written != wanted) {
             return false;
         }
         next += written;
         left -= written;
     }
-    return FlushFileBuffers(file.get()) != FALSE;
+    return FlushFileBuffers(file) != FALSE;
+}
+
+// Into place in one step, through the handle. A copy that is there and cannot be replaced (it
+// runs) is moved aside first.
+bool PutInPlace(HANDLE file, const std::wstring& folder) {
+    const std::wstring copy = folder + kCopyFileName;
+    return RenameByHandle(file, copy, true) ||
+           (MoveAside(folder) && RenameByHandle(file, copy, true));
+}
+
+// With the folder checked and held open. Written whole under a name of its own in the same
+// folder, then renamed over the copy: a rename on one volume, so a reader never finds half a
+// copy. Every step after the file is made goes through its handle, so nothing planted between
+// the steps can be written instead.
+bool WriteCopy(const std::wstring& folder, const ProgramBytes& program) {
+    UniqueFileHandle file = CreateNewCopyFile(folder);
+    if (!file) {
+        return false;
+    }
+    if (!WriteWhole(file.get(), program.View.get(), program.Size) ||
+        !PutInPlace(file.get(), folder)) {
+        DeleteByHandle(file.get());
+        return false;
+    }
+    file.reset();  // it shares nothing: read back only once it is closed
+    return CopyHoldsProgram(folder, program);
 }
 
 }  // namespace
@@ -198,32 +266,26 @@ bool InstallProtectedCopy(std::string_view programPath) {
     if (!program || folder.empty()) {
         return false;
     }
-    // No security attributes: the folder inherits Program Files' permissions. One that exists
-    // already is used only when it is a plain folder; what is run from it is checked below.
-    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        return false;
+    bool installed = false;
+    {
+        // Held open until the copy has been read back: the folder checked is the one written to.
+        const UniqueFileHandle folderHandle = OpenProtectedFolder(folder);
+        installed = folderHandle && WriteCopy(folder, *program);
     }
-    if (!IsPlainFolder(folder)) {
-        return false;
-    }
-    // Made empty, with a name of its own, in the same folder: the replacement below is a rename
-    // on one volume, so a reader never finds half a copy.
-    wchar_t temporary[MAX_PATH] = {};
-    const std::wstring copy = folder + kCopyFileName;
-    if (GetTempFileNameW(folder.c_str(), kTemporaryPrefix, 0, temporary) == 0 ||
-        !WriteWhole(temporary, program->View.get(), program->Size) ||
-        !PutInPlace(folder, temporary, copy)) {
-        DeleteFileW(temporary);
+    if (!installed) {
         RemoveDirectoryW(folder.c_str());  // only when it is empty
-        return false;
     }
-    return CopyHoldsProgram(folder, *program);
+    return installed;
 }
 
 bool ProtectedCopyIsCurrent(std::string_view programPath) {
     const std::optional<ProgramBytes> program = MapRunningProgram(programPath);
     const std::wstring folder = CopyFolder();
-    return program && !folder.empty() && CopyHoldsProgram(folder, *program);
+    if (!program || folder.empty()) {
+        return false;
+    }
+    const UniqueFileHandle folderHandle = OpenExistingProtectedFolder(folder);
+    return folderHandle && CopyHoldsProgram(folder, *program);
 }
 
 bool RemoveProtectedCopy() {
@@ -231,9 +293,23 @@ bool RemoveProtectedCopy() {
     if (folder.empty()) {
         return false;
     }
-    const std::wstring copy = folder + kCopyFileName;
-    if (IsFile(copy) && !DeleteFileW(copy.c_str()) && !MoveAside(folder, copy)) {
-        return false;
+    // A folder that is missing holds no copy; one that others can change is left alone: nothing
+    // starts what is in it any more, and what it holds may not be what its names say.
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return true;
+    }
+    {
+        const UniqueFileHandle folderHandle = OpenExistingProtectedFolder(folder);
+        if (!folderHandle) {
+            return true;
+        }
+        const UniqueFileHandle copy =
+            OpenCopy(folder + kCopyFileName, DELETE | FILE_READ_ATTRIBUTES);
+        if (copy &&
+            (!IsPlainFile(copy.get()) || (!DeleteByHandle(copy.get()) && !MoveAside(folder)))) {
+            return false;
+        }
     }
     // Kept when something else is in it. One that still holds a copy moved aside goes at the
     // restart that deletes that copy, if it is empty then (Windows removes only an empty one).
