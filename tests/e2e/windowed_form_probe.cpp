@@ -2,7 +2,10 @@
 // class name and reads or works its controls the way a user's clicks would.
 //   windowed_form_probe wait <ms>      exit 0 once the form exists
 //   windowed_form_probe state          key=value lines: the read-outs, the button and box
-//   windowed_form_probe click          clicks the correct-now button (BM_CLICK)
+//   windowed_form_probe click          clicks the correct-now button (BM_CLICK, posted: the
+//                                      click may open a message box)
+//   windowed_form_probe dismiss <ms>   waits up to <ms> for the program's message box, prints
+//                                      its text and closes it (exit status 1: none came)
 //   windowed_form_probe tick           clicks the autostart check box (BM_CLICK)
 //   windowed_form_probe run-registered <ms>
 //                                      starts the command registered under the Run key the
@@ -75,6 +78,53 @@ int Close(HWND form, DWORD limitMs) {
     return waited == WAIT_OBJECT_0 ? 0 : 4;
 }
 
+struct MessageBoxSearch {
+    DWORD ProcessId = 0;
+    HWND Found = nullptr;
+};
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<MessageBoxSearch*>(context);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (processId == search->ProcessId && wcscmp(className, L"#32770") == 0 &&
+        IsWindowVisible(window)) {
+        search->Found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The box's message is its one static control with text (the icon is a static without).
+BOOL CALLBACK PrintMessageText(HWND child, LPARAM) {
+    wchar_t className[16] = {};
+    GetClassNameW(child, className, 16);
+    const std::string text = TextOf(child);
+    if (_wcsicmp(className, L"Static") == 0 && !text.empty()) {
+        Print("message", text);
+    }
+    return TRUE;
+}
+
+int Dismiss(HWND form, DWORD limitMs) {
+    MessageBoxSearch search;
+    GetWindowThreadProcessId(form, &search.ProcessId);
+    const ULONGLONG deadline = GetTickCount64() + limitMs;
+    while (EnumWindows(&FindMessageBox, reinterpret_cast<LPARAM>(&search)),
+           search.Found == nullptr) {
+        if (GetTickCount64() >= deadline) {
+            return 1;
+        }
+        Sleep(50);
+    }
+    Print("caption", TextOf(search.Found));
+    EnumChildWindows(search.Found, &PrintMessageText, 0);
+    PostMessageW(search.Found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return 0;
+}
+
 int Click(HWND control) {
     DWORD_PTR ignored = 0;
     return SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_BLOCK, kSendTimeoutMs, &ignored) ? 0
@@ -134,7 +184,10 @@ int wmain(int argc, wchar_t** argv) {
         return State(form);
     }
     if (command == L"click") {
-        return Click(GetDlgItem(form, kCorrectNowButtonId));
+        return PostMessageW(GetDlgItem(form, kCorrectNowButtonId), BM_CLICK, 0, 0) ? 0 : 3;
+    }
+    if (command == L"dismiss") {
+        return Dismiss(form, argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 10000);
     }
     if (command == L"tick") {
         return Click(GetDlgItem(form, kAutostartCheckBoxId));
@@ -143,7 +196,7 @@ int wmain(int argc, wchar_t** argv) {
         return Close(form, argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 5000);
     }
     std::fprintf(stderr,
-                 "usage: windowed_form_probe wait <ms> | state | click | tick | close <ms> |"
-                 " run-registered <ms>\n");
+                 "usage: windowed_form_probe wait <ms> | state | click | dismiss <ms> | tick |"
+                 " close <ms> | run-registered <ms>\n");
     return 64;
 }
