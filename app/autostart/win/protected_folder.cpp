@@ -83,8 +83,8 @@ std::wstring ParentOf(const std::wstring& path) {
     return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
 }
 
-UniqueFileHandle OpenFolderHandle(const std::wstring& folder) {
-    return UniqueFileHandle(CreateFileW(folder.c_str(), kFolderAccess, kFolderSharing, nullptr,
+UniqueFileHandle OpenFolderHandle(const std::wstring& folder, DWORD sharing) {
+    return UniqueFileHandle(CreateFileW(folder.c_str(), kFolderAccess, sharing, nullptr,
                                         OPEN_EXISTING, kFolderFlags, nullptr));
 }
 
@@ -130,8 +130,10 @@ bool IsProtectedFolderSecurity(PSECURITY_DESCRIPTOR descriptor, PSID trustedOwne
 }
 
 UniqueFileHandle OpenExistingProtectedFolder(const std::wstring& folder) {
-    const UniqueFileHandle parent = OpenFolderHandle(ParentOf(folder));
-    UniqueFileHandle handle = OpenFolderHandle(folder);
+    // Program Files is only asked for its owner: it is left open to everything else.
+    const UniqueFileHandle parent =
+        OpenFolderHandle(ParentOf(folder), kFolderSharing | FILE_SHARE_DELETE);
+    UniqueFileHandle handle = OpenFolderHandle(folder, kFolderSharing);
     if (!parent || !handle || !IsPlainFolder(handle.get())) {
         return {};
     }
