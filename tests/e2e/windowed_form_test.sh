@@ -330,11 +330,9 @@ copy_folder() {
     [ -d "$x86" ] && echo "$x86/Quelan_Tikora" || echo "$WINEPREFIX/drive_c/Program Files/Quelan_Tikora"
 }
 
-# Whether the program's event log source is registered.
 event_source_registered() {
-    wine reg query 'HKLM\System\CurrentControlSet\Services\EventLog\Application\Quelan_Tikora' \
-        >/dev/null 2>&1
-}
+    wine reg query 'HKLM\System\CurrentControlSet\Services\EventLog\Application\Quelan_Tikora'
+} >/dev/null 2>&1
 
 box_is_checked() { [ "$checkbox" = checked ]; }
 
