@@ -3,9 +3,12 @@
 
 #include <commctrl.h>
 
+#include "app/autostart/win/event_source.h"
 #include "app/win/app_info.h"
 #include "app/win/main_form.h"
 #include "app/win/rich_edit.h"
+#include "core/win/kernel_handle.h"
+#include "core/win/program_arguments.h"
 #include "core/win/silent_correction.h"
 #include "core/win/system_library.h"
 #include "forms/win/gdiplus_session.h"
@@ -23,6 +26,14 @@ constexpr DWORD kCommonControlClasses =
 // The form runs its own message loop until it is destroyed; the only mode there is.
 constexpr int kOwnMessageLoop = -1;
 
+// The process's exit status, which the Task Scheduler shows as the task's last run result:
+// 0 when the clock was set, or another instance is setting it, or the window was closed; 1 when
+// Windows refused to set the clock.
+constexpr int kExitDone = 0;
+constexpr int kExitClockRefused = 1;
+// What SYSTEM runs when the logon task's command line has lost its argument.
+constexpr wchar_t kSilentArgument[] = L"1";
+
 using InitCommonControlsExFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 
 // The common controls are loaded here rather than imported, after start-up has kept the DLL
@@ -39,15 +50,48 @@ void InitCommonControlClasses() {
     init(&classes);
 }
 
+// True when the process runs as LocalSystem, the logon task's account.
+bool RunsAsLocalSystem() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return false;
+    }
+    const UniqueKernelHandle owned(token);
+    alignas(TOKEN_USER) BYTE buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
+    DWORD bytes = 0;
+    return GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &bytes) &&
+           IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid);
+}
+
 }  // namespace
 
 int InitApplication(HINSTANCE instance, HINSTANCE, const wchar_t*, int) {
     FillAppInfo(instance);
 
+    // SYSTEM (the logon task's account) runs in session 0, where nobody sees a window and one
+    // would never end; the task's "never twice at once" would then block every later logon. So
+    // SYSTEM always runs the silent mode, whatever its command line says.
+    if (!SilentModeRequested() && RunsAsLocalSystem()) {
+        RecordProgramArguments({kSilentArgument});
+    }
+
     // With any argument the clock is corrected once and the program ends without a window. That
     // mode needs no controls, no rich-edit library and no GDI+: none of them is loaded for it.
-    if (SilentCorrection().Result != SilentCorrectionReport::Outcome::NotRequested) {
-        return 0;
+    // What it did goes to the Application event log, where administrators look.
+    bool warnedOfNoAnswer = false;
+    const SilentCorrectionReport report =
+        SilentCorrection(NoAnswerWarningObserver(&warnedOfNoAnswer));
+    switch (report.Result) {
+        case SilentCorrectionReport::Outcome::NotRequested:
+            break;
+        case SilentCorrectionReport::Outcome::AnotherInstance:
+            return kExitDone;
+        case SilentCorrectionReport::Outcome::Corrected:
+            WriteSilentRunEntry(report);
+            return kExitDone;
+        case SilentCorrectionReport::Outcome::Refused:
+            WriteSilentRunEntry(report);
+            return kExitClockRefused;
     }
 
     InitCommonControlClasses();
@@ -57,5 +101,5 @@ int InitApplication(HINSTANCE instance, HINSTANCE, const wchar_t*, int) {
     // Returns when the form has been closed, or at once when it could not be created.
     // Workers still waiting on the network are not waited for: they end with the process.
     CreateMainForm(nullptr, kOwnMessageLoop, 0);
-    return 0;
+    return kExitDone;
 }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
-// Returns the process exit status, 0 in both modes. Only the instance is used.
+// Returns the process exit status: 1 when a silent correction was refused by Windows, otherwise
+// 0 (the clock set, another instance setting it, the window closed). Only the instance is used.
 int InitApplication(HINSTANCE instance, HINSTANCE previous, const wchar_t* commandLine,
                     int showCommand);

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "app/main_form_design.h"
-#include "app/win/autostart.h"
+#include "app/win/autostart_box.h"
 #include "app/win/clock_face.h"
 #include "app/win/main_form_controller.h"
 #include "app/win/measurement_worker.h"

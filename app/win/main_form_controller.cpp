@@ -9,6 +9,7 @@
 #include "app/readout_ticks.h"
 #include "app/win/button_focus.h"
 #include "app/win/control_ops.h"
+#include "app/win/correction_refused_box.h"
 #include "app/win/main_form_controls.h"
 #include "app/win/measurement_worker.h"
 #include "core/network_state.h"
@@ -96,13 +97,25 @@ UINT MsUntilNextReadoutTick() {
 }
 
 int OnCorrectNowClicked(int, HWND form, HWND, int) {
-    // While the first answer is still being narrowed down, its best estimate so far.
-    CorrectLocalClockBy(BestOffsetSoFar());
+    // Marked before the clock is set: Windows may tell the form of the change before
+    // SetLocalTime has returned.
+    const ULONGLONG earlierCorrectionTick = ownCorrectionTick;
     ownCorrectionTick = GetTickCount64();
-    // Off until a measurement of the corrected clock has been stored. The offset is spent: the
-    // read-outs show the corrected clock meanwhile.
+    // While the first answer is still being narrowed down, its best estimate so far.
+    const ClockCorrection correction = CorrectLocalClockBy(BestOffsetSoFar());
+    // Off until a measurement of the clock has been stored.
     DisableButtonParkingFocus(ControlWindows.CorrectNowButton,
                               ControlWindows.ClockFaceWindows[kNetworkFaceIndex]);
+    if (!correction.Accepted) {
+        // The clock is as it was, so the offset stays true and the read-outs with it; a change
+        // that comes now is someone else's. Measured again all the same, as after a correction,
+        // and the user hears why nothing changed.
+        ownCorrectionTick = earlierCorrectionTick;
+        RetryStartLater(form, RequestMeasurement(form));
+        ShowCorrectionRefused(form, correction.Error);
+        return 0;
+    }
+    // The offset is spent: the read-outs show the corrected clock meanwhile.
     RetryStartLater(form, RestartMeasurementAfterCorrection(form));
     return 0;
 }

@@ -19,7 +19,8 @@ int RefreshReadouts(HWND form, UINT_PTR timerId);
 // the first measurement) enters its next second, so that the read-outs change with it.
 UINT MsUntilNextReadoutTick();
 // A click of the correct-now button: sets the clock with the best estimate so far, then
-// measures again with the button off.
+// measures again with the button off. When Windows refuses, the offset stays and the user is
+// told why, in a modal message box.
 int OnCorrectNowClicked(int controlIndex, HWND form, HWND control, int controlId);
 // A measurement was stored: the button comes back when it answered the newest request.
 int OnMeasurementStored(HWND form, WPARAM request, LPARAM unused);

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <mutex>
 
-#include "app/win/autostart.h"
+#include "app/win/autostart_box.h"
 #include "core/network_state.h"
 #include "core/win/kernel_handle.h"
 #include "core/win/silent_correction.h"

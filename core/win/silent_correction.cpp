@@ -4,10 +4,8 @@
 #include <windows.h>
 
 #include <cmath>
-#include <utility>
 
 #include "core/network_state.h"
-#include "core/win/kernel_handle.h"
 #include "core/win/local_clock.h"
 #include "core/win/network_time.h"
 #include "core/win/program_arguments.h"
@@ -17,15 +15,6 @@ namespace {
 // A change of the clock by something else beyond this, between a measurement and its
 // correction, makes the silent mode measure again.
 constexpr double kClockSetMeanwhileDays = 50.0 / kMillisecondsPerDay;
-
-// Machine-wide (the Global namespace): the logon task's instance runs as SYSTEM in session 0,
-// the Run value's (where Windows runs it) in the user's session, and a second user's logon
-// starts another task instance; all of them meet here.
-constexpr wchar_t kSilentTurnName[] = L"Global\\Quelan_Tikora_SilentCorrection";
-
-// The turn this process took. Never given back: the process ends right after its correction,
-// and the system releases the mutex then.
-UniqueKernelHandle heldTurn;
 
 }  // namespace
 
@@ -78,23 +67,6 @@ ClockCorrection CorrectLocalClock() {
 
 bool SilentModeRequested() {
     return !JoinedProgramArguments().empty();
-}
-
-bool TakeSilentCorrectionTurn() {
-    UniqueKernelHandle turn(CreateMutexW(nullptr, FALSE, kSilentTurnName));
-    if (!turn) {
-        // Access denied: the mutex exists and was made by a process we may not touch (SYSTEM's
-        // gives an administrator no full access), an instance with other rights: held.
-        return GetLastError() != ERROR_ACCESS_DENIED;
-    }
-    // Whether it existed already says nothing: an instance that gave up may keep it alive
-    // after its holder has ended. Only the wait tells whether it is held, and it takes over a
-    // turn whose holder ended without giving it back (WAIT_ABANDONED).
-    if (WaitForSingleObject(turn.get(), 0) == WAIT_TIMEOUT) {
-        return false;
-    }
-    heldTurn = std::move(turn);
-    return true;
 }
 
 SilentCorrectionReport SilentCorrectionFrom(const SourceEndpoints& sources,

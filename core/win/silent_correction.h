@@ -38,10 +38,12 @@ ClockCorrection CorrectLocalClock();
 double OffsetShowingLocalClock();
 // True when the recorded command line asks for the silent start-up mode (any argument text).
 bool SilentModeRequested();
-// Takes this session's one silent-correction turn, a named mutex, for the rest of the
-// process's life; false when another process holds it. A turn whose holder ended without
-// giving it back is taken over. When the mutex cannot be made or waited for, the turn is taken
-// too, so that a failure of the guard never keeps the clock from being corrected.
+// Takes the computer's one silent-correction turn, a mutex in a private namespace that only
+// SYSTEM and administrators can make or open (silent_correction_turn.cpp), for the rest of the
+// process's life; false when another process holds it. No other process can hold a name there,
+// so none can stop the correction. A turn whose holder ended without giving it back is taken
+// over. When the guard cannot be set up, the turn is taken too, so that a failure of the guard
+// never keeps the clock from being corrected.
 bool TakeSilentCorrectionTurn();
 // What a silent start-up did, for its exit code and the event log.
 struct SilentCorrectionReport {

@@ -1,12 +1,16 @@
-// The autostart command, the registry text limits and the failure messages.
-#include "app/autostart_entry.h"
+// The autostart command, the registry text limits, the failure messages and the event log's
+// entries.
+#include "app/autostart/autostart_entry.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "app/registry_text_limits.h"
+#include "app/autostart/event_entries.h"
+#include "app/autostart/registry_text_limits.h"
 
 namespace {
 
@@ -102,3 +106,54 @@ TEST(AutostartFailureText, FiveLinesThatDifferOnlyInTheFirst) {
 }
 
 }  // namespace
+
+// The event log's strings: the change rounded to the millisecond with its sign (the sign of the
+// digits shown), the source, the protocol, the interval to a tenth of a millisecond, and for a
+// refusal the cause with Windows' code.
+TEST(SilentRunEntry, NamesTheChangeSourceProtocolIntervalAndCause) {
+    const struct {
+        SilentRunFacts Facts;
+        EventKind Kind;
+        std::uint32_t Message;
+        std::vector<std::string> Strings;
+    } cases[] = {
+        {{true, 0, 1.2344, "https://www.qq.com/", true, 3.91},
+         EventKind::Information,
+         kClockCorrectedMessage,
+         {"+1.234", "https://www.qq.com/", "HTTPS", "3.9"}},
+        {{true, 0, -0.0004, "http://www.bing.com/", false, 1000.0},
+         EventKind::Information,
+         kClockCorrectedMessage,
+         {"+0.000", "http://www.bing.com/", "HTTP", "1000.0"}},
+        {{false, 1314, -25199.9625, "http://www.bing.com/", false, 7.8125},
+         EventKind::Error,
+         kClockRefusedMessage,
+         {"-25199.963", "http://www.bing.com/", "HTTP", "7.8", ClockRefusalCause(1314)}},
+    };
+    for (const auto& c : cases) {
+        const EventEntry entry = SilentRunEntry(c.Facts);
+        EXPECT_EQ(entry.Kind, c.Kind);
+        EXPECT_EQ(entry.MessageId, c.Message);
+        EXPECT_EQ(entry.Strings, c.Strings);
+    }
+    EXPECT_NE(ClockRefusalCause(1314).find("1314"), std::string::npos);
+    EXPECT_NE(ClockRefusalCause(1314), ClockRefusalCause(87));
+    EXPECT_EQ(CorrectionRefusedText(5), "校正电脑时间失败\r\n" + ClockRefusalCause(5));
+}
+
+// One warning, once ten minutes have gone by without an answer, however the rounds fall.
+TEST(SilentRunEntry, WarnsOnceAfterTenMinutesWithoutAnswer) {
+    bool warned = false;
+    std::vector<double> warnedAt;
+    for (const double seconds : {0.0, 300.0, 599.9, 605.2, 610.2, 1200.0, 86400.0}) {
+        if (NoAnswerWarningDue(seconds, warned)) {
+            warned = true;
+            warnedAt.push_back(seconds);
+        }
+    }
+    EXPECT_EQ(warnedAt, std::vector<double>{605.2});
+    const EventEntry entry = NoAnswerEntry(605.2);
+    EXPECT_EQ(entry.Kind, EventKind::Warning);
+    EXPECT_EQ(entry.MessageId, kNoAnswerMessage);
+    EXPECT_EQ(entry.Strings, std::vector<std::string>{"10"});
+}

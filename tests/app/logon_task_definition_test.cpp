@@ -1,5 +1,5 @@
 // The logon task's definition, read back by libxml2.
-#include "app/logon_task_definition.h"
+#include "app/autostart/logon_task_definition.h"
 
 #include <gtest/gtest.h>
 #include <libxml/parser.h>

@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "app/autostart_entry.h"
+#include "app/autostart/autostart_entry.h"
 #include "app/win/app_info.h"
-#include "app/win/autostart.h"
-#include "app/win/logon_task.h"
+#include "app/win/autostart_box.h"
+#include "app/autostart/win/logon_task.h"
 #include "app/win/measurement_worker.h"
 #include "core/win/kernel_handle.h"
 #include "core/win/wide_text.h"
@@ -24,8 +24,17 @@
 
 namespace {
 
-constexpr wchar_t kCommand[] = LR"("C:\Program Files\Quelan Tikora\QuelanTikora.exe" 1)";
 constexpr wchar_t kMovedCommand[] = LR"(D:\Old Place\QuelanTikora.exe 1)";
+
+// What a tick writes: the copy, quoted. The copy is made of this test program.
+std::wstring Command() {
+    return L'"' + CopyPath() + L"\" 1";
+}
+
+// What older versions wrote: the program the user started.
+std::wstring ProgramCommand() {
+    return L'"' + ModuleFilePath(nullptr) + L"\" 1";
+}
 
 // Held shut while a test wants the first measurement still running.
 std::atomic<HANDLE> measurementGate{nullptr};
@@ -45,8 +54,7 @@ class AutostartFormTest : public testing::Test {
 protected:
     void SetUp() override {
         savedAppInfo_ = AppInfo;
-        AppInfo.AppFolder = R"(C:\Program Files\Quelan Tikora\)";
-        AppInfo.AppFileName = "QuelanTikora.exe";
+        FillAppInfo(nullptr);
         previousSeam_ = InstallMeasurement(
             {&CheckAutostartRegistration, &MeasurementThatWaitsAtTheGate, &KeepTheFirstAnswer});
     }
@@ -85,20 +93,28 @@ protected:
 
 TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExactCommand) {
     // Each registration below is the Run value beside a stale copy, as an older build left it:
-    // the form refreshes the copy, quotes the value and registers the task for its own path only.
+    // the form refreshes the copy, points the value at it and registers the task and the event
+    // source for its own path or the copy's only. A folder another account owns undoes it all.
+    const std::wstring copy = Command();
+    const std::wstring program = ProgramCommand();
+    const std::wstring olderForm = CharUpperW(ModuleFilePath(nullptr).data()) + std::wstring(L" 1");
     const struct {
         const wchar_t* Stored;  // nullptr: nothing registered
+        bool ForeignFolder;     // the copy's folder belongs to another account
         bool Ticked;
     } cases[] = {
-        {kCommand, true},
-        {nullptr, false},
-        {kMovedCommand, false},
-        {LR"(C:\PROGRAM FILES\QUELAN TIKORA\QUELANTIKORA.EXE 1)", true},
+        {copy.c_str(), false, true},      {program.c_str(), false, true},
+        {nullptr, false, false},          {kMovedCommand, false, false},
+        {olderForm.c_str(), false, true}, {copy.c_str(), true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Stored != nullptr ? Narrow(c.Stored) : "nothing registered");
         AutostartCleanup::Clean();
-        PlantStaleCopy();
+        if (!c.ForeignFolder) {
+            PlantStaleCopy();
+        } else if (!PlantForeignFolder()) {
+            continue;  // Wine takes a file's owner from Unix, which only root can change
+        }
         if (c.Stored != nullptr) {
             StoreRunText(c.Stored);
         }
@@ -106,6 +122,8 @@ TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExact
         measurementGate = gate.get();
         form_ = CreateMainFormWindow(nullptr, 0);
         ASSERT_NE(form_, nullptr);
+        const MessageBoxWatcher watcher(Widen(kAutostartValueName),
+                                        ControlWindows.AutostartCheckBox);
         if (c.Ticked) {
             EXPECT_TRUE(PumpUntil(&Ticked, 2000));
             EXPECT_EQ(RunningMeasurementWorkers(), 1);  // the measurement has not ended
@@ -118,9 +136,11 @@ TEST_F(AutostartFormTest, BoxIsTickedWhileTheFirstMeasurementRunsOnlyForTheExact
         measurementGate = nullptr;
         EXPECT_EQ(LogonTaskExists(), c.Ticked);
         EXPECT_EQ(CopyIsProgram(), c.Ticked);
-        if (c.Ticked) {
-            EXPECT_EQ(RunText(), kCommand);
+        EXPECT_EQ(EventMessageFile(), c.Ticked ? std::optional(CopyPath()) : std::nullopt);
+        if (c.Ticked || c.ForeignFolder) {
+            EXPECT_EQ(RunText(), c.Ticked ? std::optional(copy) : std::nullopt);
         }
+        EXPECT_EQ(watcher.Seen().size(), c.ForeignFolder ? 1u : 0u);
     }
 }
 
@@ -131,51 +151,57 @@ TEST_F(AutostartFormTest, TickingRegistersAllThreeAndUntickingRemovesThem) {
     ASSERT_FALSE(Ticked());
     Click();
     EXPECT_TRUE(Ticked());
-    EXPECT_EQ(RunText(), kCommand);
+    EXPECT_EQ(RunText(), Command());
     EXPECT_TRUE(LogonTaskExists());
     EXPECT_TRUE(CopyIsProgram());
+    EXPECT_EQ(EventMessageFile(), CopyPath());
     Click();
     EXPECT_FALSE(Ticked());
     EXPECT_FALSE(RunText().has_value());
     EXPECT_FALSE(LogonTaskExists());
+    EXPECT_FALSE(EventMessageFile().has_value());
     EXPECT_EQ(GetFileAttributesW(CopyFolder().c_str()), INVALID_FILE_ATTRIBUTES);
     Click();  // and once more, after nothing was registered
-    EXPECT_EQ(RunText(), kCommand);
+    EXPECT_EQ(RunText(), Command());
     EXPECT_TRUE(LogonTaskExists());
     EXPECT_TRUE(watcher.Seen().empty());
 }
 
 TEST_F(AutostartFormTest, RefusedChangesPutTheBoxBackAndSayWhy) {
+    const std::wstring command = Command();
+    const wchar_t* const kCommand = command.c_str();
     const struct {
         const char* Name;
         const wchar_t* Stored;
         bool LockKey;
-        bool TaskRefuses;    // the scheduler refuses to add or to remove the task
-        std::string Folder;  // empty: the usual folder
-        bool CopyRefused;    // a folder stands at the copy's path
+        bool TaskRefuses;     // the scheduler refuses to add or to remove the task
+        std::string Folder;   // empty: the usual folder
+        bool (*SpoilCopy)();  // done to the copy's place once the form is open
         bool TickedAfter;
         std::optional<AutostartChange> Message;
     } cases[] = {
         // The copy was made, and is taken back.
-        {"ticking a read-only key", nullptr, true, false, "", false, false,
+        {"ticking a read-only key", nullptr, true, false, "", nullptr, false,
          AutostartChange::Adding},
         // The task was deleted, and comes back beside the value that stays.
-        {"unticking a read-only key", kCommand, true, false, "", false, true,
+        {"unticking a read-only key", kCommand, true, false, "", nullptr, true,
          AutostartChange::Clearing},
         // The stale value stays, but it is not this program's registration: nothing to say.
-        {"unticking another path's entry", kMovedCommand, true, false, "", false, false,
+        {"unticking another path's entry", kMovedCommand, true, false, "", nullptr, false,
          std::nullopt},
         // A command the buffers cannot hold is refused, never written cut short.
         {"ticking with an overlong path", nullptr, false, false,
-         "C:\\" + std::string(1020, 'd') + "\\", false, false, AutostartChange::Adding},
+         "C:\\" + std::string(1020, 'd') + "\\", nullptr, false, AutostartChange::Adding},
         // The copy and the value were written, and are taken back.
-        {"ticking while the scheduler refuses the task", nullptr, false, true, "", false, false,
+        {"ticking while the scheduler refuses the task", nullptr, false, true, "", nullptr, false,
          AutostartChange::Adding},
         // Nothing else is touched while the task stays.
-        {"unticking while the scheduler keeps the task", kCommand, false, true, "", false, true,
+        {"unticking while the scheduler keeps the task", kCommand, false, true, "", nullptr, true,
          AutostartChange::Clearing},
-        {"ticking where no copy can be made", nullptr, false, false, "", true, false,
+        {"ticking where no copy can be made", nullptr, false, false, "", &BlockCopy, false,
          AutostartChange::Adding},
+        {"ticking where another account owns the copy's folder", nullptr, false, false, "",
+         &PlantForeignFolder, false, AutostartChange::Adding},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -187,8 +213,9 @@ TEST_F(AutostartFormTest, RefusedChangesPutTheBoxBackAndSayWhy) {
             AppInfo.AppFolder = c.Folder;
         }
         OpenForm();
-        if (c.CopyRefused) {
-            ASSERT_TRUE(BlockCopy());
+        if (c.SpoilCopy != nullptr && !c.SpoilCopy()) {
+            CloseForm();
+            continue;  // Wine takes a file's owner from Unix, which only root can change
         }
         if (c.Stored != nullptr && !Ticked()) {
             SendMessageW(ControlWindows.AutostartCheckBox, BM_SETCHECK, BST_CHECKED, 0);
@@ -225,8 +252,9 @@ TEST_F(AutostartFormTest, RefusedChangesPutTheBoxBackAndSayWhy) {
                   c.Stored != nullptr ? std::optional<std::wstring>(c.Stored) : std::nullopt);
         EXPECT_EQ(LogonTaskExists(), c.TickedAfter);
         EXPECT_EQ(CopyIsProgram(), c.TickedAfter);
+        EXPECT_EQ(EventMessageFile().has_value(), c.TickedAfter);
         CloseForm();
-        AppInfo.AppFolder = R"(C:\Program Files\Quelan Tikora\)";
+        FillAppInfo(nullptr);
     }
 }
 

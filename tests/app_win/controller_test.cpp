@@ -13,6 +13,9 @@
 #include "app/main_form_design.h"
 #include "app/win/main_form_controller.h"
 #include "app/win/main_form_controls.h"
+#include "app/autostart/event_entries.h"
+#include "core/win/wide_text.h"
+#include "tests/app_win/message_box_watcher.h"
 #include "tests/app_win/test_form.h"
 #include "tests/support/fake_clock.h"
 
@@ -320,6 +323,59 @@ TEST_F(ControllerTest, CorrectNowDuringAMeasurementMeasuresTheCorrectedClockAfte
     EXPECT_NEAR(fake.OffsetAtStart.load(), -7 * kHourDays, 1e-9);  // began after the reset
     EXPECT_TRUE(IsWindowEnabled(form_.Button()));
     EXPECT_NEAR(NetworkOffset.load(), 0.0, 1e-9);
+}
+
+// Windows announces a change of the clock to the form while SetLocalTime runs, before it has
+// returned (as the fake clock's writes do here).
+ClockSeam fakeClock{};
+HWND announcedTo = nullptr;
+BOOL WriteAndAnnounce(const SYSTEMTIME* time) {
+    const BOOL written = fakeClock.WriteLocalTime(time);
+    if (written) {
+        OnTimeChanged(announcedTo, 0, 0);
+    }
+    return written;
+}
+
+// Accepted, the change Windows announces is the program's own: the offset is spent and the
+// clock measured again. Refused, the clock and the offset stay, the user hears why, and the
+// offset is measured again all the same; a change that comes next is someone else's.
+TEST_F(ControllerTest, ACorrectionIsKnownAsOwnAndARefusedOneKeepsTheOffsetAndSaysWhy) {
+    for (const bool refused : {true, false}) {
+        SCOPED_TRACE(refused ? "refused" : "accepted");
+        ASSERT_TRUE(RequestMeasurement(form_.Form()));
+        ASSERT_TRUE(WaitForWorkers());
+        NetworkOffset = 90 * kSecondDays;
+        clock_.State().RefuseWrites = refused;
+        fakeClock = InstallClock(RealClock());  // the fake, put back below
+        ClockSeam announcing = fakeClock;
+        announcing.WriteLocalTime = &WriteAndAnnounce;
+        InstallClock(announcing);
+        announcedTo = form_.Form();
+        fake.Gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::vector<SeenMessageBox> seen;
+        {
+            const MessageBoxWatcher watcher(Widen(kAutostartValueName), form_.CheckBox());
+            OnCorrectNowClicked(-1, form_.Form(), form_.Button(), 1002);
+            seen = watcher.Seen();
+        }
+        InstallClock(fakeClock);
+        EXPECT_NE(NetworkTime.load(), 0.0) << "the program's own change forgot the offset";
+        EXPECT_FALSE(IsWindowEnabled(form_.Button()));
+        EXPECT_NEAR(NetworkOffset.load(), refused ? 90 * kSecondDays : -7 * kHourDays, 1e-9);
+        ASSERT_EQ(seen.size(), refused ? 1u : 0u);
+        if (refused) {
+            EXPECT_EQ(Narrow(seen[0].Text), CorrectionRefusedText(ERROR_PRIVILEGE_NOT_HELD));
+            EXPECT_EQ(seen[0].Owner, form_.Form());
+            EXPECT_TRUE(seen[0].ErrorIcon);
+            OnTimeChanged(form_.Form(), 0, 0);
+            EXPECT_EQ(NetworkTime.load(), 0.0) << "a later change was taken for the refused one";
+        }
+        SetEvent(fake.Gate.load());
+        ASSERT_TRUE(WaitForWorkers());
+        CloseHandle(fake.Gate.exchange(nullptr));
+        EXPECT_TRUE(IsWindowEnabled(form_.Button()));  // measured again
+    }
 }
 
 // Another program moved the clock: the offset is unknown until measured again. The program's

@@ -1,6 +1,6 @@
 // The logon task against Wine's real Task Scheduler, under the real name. Every test removes
 // the task, and anything standing in its place, before and after itself.
-#include "app/win/logon_task.h"
+#include "app/autostart/win/logon_task.h"
 
 #include <windows.h>
 #include <objbase.h>

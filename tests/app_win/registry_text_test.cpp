@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/win/app_info.h"
-#include "app/win/autostart.h"
-#include "app/win/registry_text.h"
+#include "app/win/autostart_box.h"
+#include "app/autostart/win/registry_text.h"
 #include "core/win/wide_text.h"
 #include "tests/app_win/run_key.h"
 
@@ -86,31 +86,32 @@ TEST_F(RunKeyTest, DataOfAnyShapeReadsWithoutOverrun) {
               kFallback);
 }
 
-TEST_F(RunKeyTest, ThisPathInEitherFormCountsAsRegistered) {
+TEST_F(RunKeyTest, ThisPathOrTheCopyInEitherFormCountsAsRegistered) {
     const AppInformation saved = AppInfo;
     AppInfo.AppFolder = R"(C:\Program Files\Quelan Tikora\)";
     AppInfo.AppFileName = "QuelanTikora.exe";
     const struct {
-        const wchar_t* Stored;  // nullptr: no value
+        std::wstring Stored;  // empty: no value
         bool Registered;
     } cases[] = {
         {LR"("C:\Program Files\Quelan Tikora\QuelanTikora.exe" 1)", true},
         {LR"(C:\Program Files\Quelan Tikora\QuelanTikora.exe 1)", true},    // the older form
         {LR"("c:\program files\quelan tikora\quelantikora.exe" 1)", true},  // as Windows compares
-        {nullptr, false},
+        {L'"' + CopyPath() + L"\" 1", true},                                // what a tick writes
+        {CopyPath() + L" 1", true},
+        {L"", false},
         {LR"(D:\Moved\QuelanTikora.exe 1)", false},
         {LR"("C:\Program Files\Quelan Tikora\QuelanTikora.exe" 2)", false},
         {LR"(C:\Program Files\Quelan Tikora\QuelanTikora.exe)", false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.Stored != nullptr ? Narrow(c.Stored) : "no value");
+        SCOPED_TRACE(Narrow(c.Stored));
         DeleteRunValue();
-        if (c.Stored != nullptr) {
+        if (!c.Stored.empty()) {
             StoreRunText(c.Stored);
         }
         EXPECT_EQ(IsAutostartRegistered(), c.Registered);
     }
-    EXPECT_EQ(CurrentAutostartCommand(), R"("C:\Program Files\Quelan Tikora\QuelanTikora.exe" 1)");
     AppInfo = saved;
 }
 

@@ -1,6 +1,7 @@
 // The machine-wide Run key and the logon task as the autostart tests see them.
 #include "tests/app_win/run_key.h"
 
+#include <aclapi.h>
 #include <sddl.h>
 
 #include <filesystem>
@@ -8,9 +9,13 @@
 #include <iterator>
 
 #include "app/win/app_info.h"
-#include "app/win/logon_task.h"
+#include "core/win/wide_text.h"
+#include "app/autostart/win/logon_task.h"
 
 namespace {
+
+constexpr wchar_t kEventSourceKey[] =
+    L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Quelan_Tikora";
 
 // Protected from inheritance, key-read for Everyone and nothing else.
 constexpr wchar_t kEveryoneMayOnlyRead[] = L"D:P(A;;KR;;;WD)";
@@ -93,8 +98,52 @@ bool BlockCopy() {
     return CreateDirectoryW(CopyPath().c_str(), nullptr) != FALSE;
 }
 
+// Wine runs a Unix program that a process starts (without telling its exit status), and names
+// a file's owner after its Unix owner: nobody shows as Anonymous.
+bool PlantForeignFolder() {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    CreateDirectoryW(CopyFolder().c_str(), nullptr);
+    char* folder = unixName != nullptr ? unixName(CopyFolder().c_str()) : nullptr;
+    if (folder == nullptr) {
+        return false;
+    }
+    std::wstring command = L"Z:\\bin\\chown nobody \"" + Widen(folder) + L"\"";
+    HeapFree(GetProcessHeap(), 0, folder);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &process)) {
+        WaitForSingleObject(process.hProcess, 10000);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR security = nullptr;
+    const bool foreign =
+        GetNamedSecurityInfoW(CopyFolder().c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION,
+                              &owner, nullptr, nullptr, nullptr, &security) == ERROR_SUCCESS &&
+        IsWellKnownSid(owner, WinAnonymousSid);
+    LocalFree(security);
+    return foreign;
+}
+
+std::optional<std::wstring> EventMessageFile() {
+    wchar_t file[MAX_PATH] = {};
+    DWORD sizeBytes = sizeof(file) - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kEventSourceKey, L"EventMessageFile",
+                     RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, file,
+                     &sizeBytes) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return file;
+}
+
 void AutostartCleanup::Clean() {
     DeleteRunValue();
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEventSourceKey);
     RemoveDirectoryW(TaskFilePath().c_str());
     DeleteLogonTask();
     DeleteFileW(CopyPath().c_str());

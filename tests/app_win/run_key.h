@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/win/registry_key.h"
+#include "app/autostart/win/registry_key.h"
 
 inline constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr wchar_t kRunValue[] = L"Quelan_Tikora";
@@ -34,9 +34,15 @@ bool CopyIsProgram();
 void PlantStaleCopy();
 // A folder standing at the copy's path, which no file can replace: the copy is refused.
 bool BlockCopy();
+// The copy's folder, empty and owned by another account (Unix's nobody, which Wine shows as
+// Anonymous); false where its owner cannot be changed (not root).
+bool PlantForeignFolder();
 
-// Removes the program's value, its logon task and its copy's folder, with anything standing in
-// their place, on construction and destruction.
+// The program's event source's message file; nullopt when the source is not registered.
+std::optional<std::wstring> EventMessageFile();
+
+// Removes the program's value, its logon task, its event source and its copy's folder, with
+// anything standing in their place, on construction and destruction.
 class AutostartCleanup {
 public:
     AutostartCleanup() { Clean(); }
@@ -47,20 +53,28 @@ public:
 };
 
 // A folder stands where the scheduler stores the task's definition while it lives, as a task
-// folder of that name would. Wine's scheduler keeps tasks only as these files and cannot write
-// one over a folder: it refuses the registration with E_ACCESSDENIED. (A read-only Tasks folder
-// refuses nothing here, whether made so for Unix, the tests running as root, or with the
-// read-only attribute.)
+// folder of that name would, held open without leave to delete it. Wine's scheduler keeps tasks
+// only as these files: it can neither delete the folder as a task nor write one over it, and
+// refuses. (A read-only Tasks folder refuses nothing here, whether made so for Unix, the tests
+// running as root, or with the read-only attribute.)
 class BlockedLogonTask {
 public:
-    BlockedLogonTask() : blocked_(CreateDirectoryW(TaskFilePath().c_str(), nullptr) != FALSE) {}
+    BlockedLogonTask()
+        : made_(CreateDirectoryW(TaskFilePath().c_str(), nullptr) != FALSE),
+          folder_(CreateFileW(TaskFilePath().c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
     BlockedLogonTask(const BlockedLogonTask&) = delete;
     BlockedLogonTask& operator=(const BlockedLogonTask&) = delete;
-    ~BlockedLogonTask() { RemoveDirectoryW(TaskFilePath().c_str()); }
-    bool Blocked() const { return blocked_; }
+    ~BlockedLogonTask() {
+        CloseHandle(folder_);
+        RemoveDirectoryW(TaskFilePath().c_str());
+    }
+    bool Blocked() const { return made_ && folder_ != INVALID_HANDLE_VALUE; }
 
 private:
-    bool blocked_;
+    bool made_;
+    HANDLE folder_;
 };
 
 // The task's stored definition held open, without leave to delete it, while it lives: the

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/win/wide_text.h"
-#include "app/win/autostart.h"
+#include "app/win/autostart_box.h"
 #include "app/win/control_ops.h"
 #include "app/win/main_form_controller.h"
 #include "app/win/main_form_controls.h"

@@ -100,6 +100,7 @@ TEST_P(Correction, SetsEveryFieldFromOneReadingWithTwoIdenticalCalls) {
 
     EXPECT_EQ(clock.State().Reads, 1);
     EXPECT_EQ(correction.Accepted, !c.Refused);
+    EXPECT_EQ(correction.Error, c.Refused ? static_cast<DWORD>(ERROR_PRIVILEGE_NOT_HELD) : 0u);
     EXPECT_NEAR(correction.ChangeSeconds, c.OffsetDays * 86400.0, 1e-6);
     const std::vector<SYSTEMTIME>& writes = clock.State().Writes;
     ASSERT_EQ(writes.size(), 2u);

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # End-to-end test of the silent start-up mode: the real program with the argument 1 under Wine,
 # its three built-in time sources pointed at a local server, the zone UTC+1, the host's clock
-# untouched (Wine refuses to move it and logs the change asked for).
+# untouched (Wine refuses to move it by 0.5 s or more and logs the change asked for). The
+# program's exit status and its entry in the event log (which Wine writes to its eventlog
+# channel) say what it did.
 #
 #   silent_mode_test.sh SCENARIO PROGRAM BARE_PROGRAM
 #
 # SCENARIO: "answering" (the server is up from the start), "late_server" (it starts listening
-# after 7 s, so the program has to retry) or "two_instances" (two silent instances started
-# together; the server answers after a pause, so the one that asks holds its turn meanwhile).
+# after 7 s, so the program has to retry), "two_instances" (two silent instances started
+# together; the server answers after a pause, so the one that asks holds its turn meanwhile) or
+# "accepted" (the zone is UTC+8, so the change is a few milliseconds, which Wine accepts).
 # BARE_PROGRAM does nothing; it times Wine's own start.
 # Exits 77 (skipped) where private network and mount namespaces cannot be made.
 set -euo pipefail
@@ -25,6 +28,11 @@ readonly kRetryDelayMs=5000
 readonly kProgramLimitS=90 # the program retries forever; a test must not
 readonly kReadyPolls=100   # 0.1 s each
 readonly kBareRuns=3
+# Exit statuses: the clock set (or another instance setting it), and Windows refusing it.
+readonly kExitCorrected=0
+readonly kExitRefused=1
+# What Wine accepts without moving anything.
+readonly kAcceptedLimitMs=500
 
 here="$(cd "$(dirname "$0")" && pwd)"
 # shellcheck source-path=SCRIPTDIR source=isolated_network.sh
@@ -42,17 +50,18 @@ stop_inside() {
 run_instance() {
     local program=$1 work=$2 suffix=$3 status=0
     # Files, not pipes: Wine's helper processes inherit these and would hold a pipe open.
-    timeout "$kProgramLimitS" wine "$program" 1 >"$work/stdout$suffix" 2>"$work/stderr$suffix" ||
-        status=$?
+    WINEDEBUG="$WINEDEBUG,trace+eventlog,warn+eventlog,err+eventlog" timeout "$kProgramLimitS" \
+        wine "$program" 1 >"$work/stdout$suffix" 2>"$work/stderr$suffix" || status=$?
     now_ms >"$work/end_ms$suffix"
     echo "$status" >"$work/status$suffix"
 }
 
 # Runs inside the private namespaces, as root of them. Leaves its findings in files in $work.
 inside() {
-    local scenario=$1 program=$2 bare=$3 work=$4
+    local scenario=$1 program=$2 bare=$3 work=$4 zone=Etc/GMT-1
 
-    isolate_network_and_zone "$work"
+    [ "$scenario" = accepted ] && zone=Etc/GMT-8
+    isolate_network_and_zone "$work" "$zone"
     use_overlay_prefix "$work"
     server_pid=""
     trap stop_inside EXIT
@@ -99,7 +108,7 @@ run_inside_when_rerun "$@"
 scenario=${1:?scenario}
 program=${2:?program}
 bare=${3:?bare program}
-case "$scenario" in answering | late_server | two_instances) ;; *)
+case "$scenario" in answering | late_server | two_instances | accepted) ;; *)
     echo "unknown scenario $scenario" >&2
     exit 2
     ;;
@@ -125,10 +134,18 @@ fail() {
     failures=$((failures + 1))
 }
 
+# The strings of the program's event log entries of one kind (trace: information, err: error,
+# warn: warning), one a line, as Wine writes them to its eventlog channel.
+event_strings() {
+    sed -n "s/.*$1:eventlog:ReportEventW L\"\(.*\)\"\r\?$/\1/p" "$2"
+}
+
 # Checks the instance whose files carry the suffix given as the one that corrected the clock:
-# the trace line, and one correction of 7 h asked as two equal changes.
+# the trace line; one correction of 7 h asked as two equal changes (in UTC+8, one Wine accepts);
+# one entry in the event log: the change as +1.234, the source, plain HTTP (what the local
+# server speaks), the final interval, and for a refusal the cause, Windows' error 1314.
 check_correcting_instance() {
-    local suffix=$1 expected_trace actual_trace changes error
+    local suffix=$1 expected_trace actual_trace changes error entry kind=err strings=5
     expected_trace="${sources[0]}"$'\r\n'
     actual_trace="$(
         cat "$work/stdout$suffix"
@@ -138,13 +155,38 @@ check_correcting_instance() {
     [ "$actual_trace" = "$expected_trace" ] ||
         fail "standard output $(printf '%q' "$actual_trace"), expected $(printf '%q' "$expected_trace")"
 
-    # One refused change per SetLocalTime that would move the clock: the same value twice.
+    [ "$scenario" = accepted ] && kind=trace strings=4
+    mapfile -t entry < <(event_strings "$kind" "$work/stderr$suffix")
+    echo "event log entry ($kind): ${entry[*]:-none}"
+    [ "$(grep -c eventlog:ReportEventW "$work/stderr$suffix")" = "$strings" ] ||
+        fail "entries of other kinds were written"
+    if [ "${#entry[@]}" -ne "$strings" ]; then
+        fail "expected one entry of $strings strings, got ${#entry[@]}"
+    else
+        [[ "${entry[0]}" =~ ^[+-][0-9]+\.[0-9]{3}$ ]] || fail "change '${entry[0]}' not as +1.234"
+        [ "${entry[1]}" = "${sources[0]}" ] || fail "source '${entry[1]}'"
+        [ "${entry[2]}" = HTTP ] || fail "protocol '${entry[2]}', expected HTTP"
+        [[ "${entry[3]}" =~ ^[0-9]+\.[0-9]$ ]] && ((${entry[3]%.*} <= 1000)) ||
+            fail "interval '${entry[3]}' ms"
+        [ "$kind" = trace ] || [[ "${entry[4]}" == *1314* ]] || fail "cause '${entry[4]}'"
+    fi
+
     mapfile -t changes < <(refused_clock_changes_ms "$work/stderr$suffix")
-    echo "clock changes asked for (ms): ${changes[*]:-none}"
+    echo "clock changes refused (ms): ${changes[*]:-none}"
+    error=$(awk -v s="${entry[0]:-99999}" 'BEGIN { printf "%.0f", s * 1000 }')
+    if [ "$scenario" = accepted ]; then
+        [ "${#changes[@]}" -eq 0 ] || fail "a change of the clock was refused"
+        (($(abs "$error") < kAcceptedLimitMs)) || fail "change ${entry[0]:-none} s in UTC+8"
+        return 0
+    fi
+    # One refused change per SetLocalTime that would move the clock: the same value twice, and
+    # the one the entry names.
     if [ "${#changes[@]}" -ne 2 ]; then
         fail "expected two refused clock changes, got ${#changes[@]}"
         return 0
     fi
+    (($(abs $((error - changes[1]))) <= kSameChangeMs)) ||
+        fail "the entry names a change of ${entry[0]:-none} s, Wine was asked ${changes[1]} ms"
     error=$((changes[1] - kZoneDifferenceMs))
     echo "change asked minus the exact 7 h: $error ms"
     (($(abs "$error") <= kToleranceMs)) || fail "clock change ${changes[1]} ms is not 7 h"
@@ -163,24 +205,28 @@ mapfile -t requests <"$work/server.log" 2>/dev/null || requests=()
 
 instances=(.1)
 [ "$scenario" = two_instances ] && instances=(.1 .2)
+# Of two instances, the one that asked for a time wrote the trace line; the other did nothing.
+corrector=.1 other=.2
+[ "$scenario" = two_instances ] && [ -s "$work/stdout.2" ] && corrector=.2 other=.1
 for suffix in "${instances[@]}"; do
     status=$(cat "$work/status$suffix")
     program_ms=$(($(cat "$work/end_ms$suffix") - start_ms))
     echo "instance ${suffix#.}: exit status $status after $program_ms ms" \
         "($((program_ms - bare_ms)) ms beyond a bare Wine start)"
-    [ "$status" = 0 ] || fail "instance ${suffix#.}: exit status $status, expected 0"
+    expected=$kExitCorrected
+    [ "$suffix" = "$corrector" ] && [ "$scenario" != accepted ] && expected=$kExitRefused
+    [ "$status" = "$expected" ] || fail "instance ${suffix#.}: exit status $status, expected $expected"
 done
 
 if [ "$scenario" = two_instances ]; then
-    # The one that asked for a time wrote the trace line; the other must have done nothing.
-    corrector=.1 other=.2
-    [ -s "$work/stdout.2" ] && corrector=.2 other=.1
     echo "instance ${corrector#.} corrected"
     check_correcting_instance "$corrector"
     [ "${#requests[@]}" -eq 1 ] || fail "the source saw ${#requests[@]} requests, expected 1"
     [ ! -s "$work/stdout$other" ] || fail "instance ${other#.} wrote a trace line"
     [ -z "$(refused_clock_changes_ms "$work/stderr$other")" ] ||
         fail "instance ${other#.} asked to set the clock"
+    ! grep -q eventlog:ReportEventW "$work/stderr$other" ||
+        fail "instance ${other#.} wrote to the event log"
     # Ended at once: before the source, asked by the other instance, had even answered.
     answered_ms=$(awk '{ printf "%.0f", $1 * 1000 }' <<<"${requests[0]:-0}")
     other_end_ms=$(cat "$work/end_ms$other")

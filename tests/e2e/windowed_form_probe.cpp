@@ -2,7 +2,9 @@
 // class name and reads or works its controls the way a user's clicks would.
 //   windowed_form_probe wait <ms>      exit 0 once the form exists
 //   windowed_form_probe state          key=value lines: the read-outs, the button and box
-//   windowed_form_probe click          clicks the correct-now button (BM_CLICK)
+//   windowed_form_probe click          posts a click (BM_CLICK) to the correct-now button
+//   windowed_form_probe dismiss <ms>   waits up to <ms> for the program's message box, prints
+//                                      its text and closes it (exit status 1: none came)
 //   windowed_form_probe tick           clicks the autostart check box (BM_CLICK)
 //   windowed_form_probe run-registered <ms>
 //                                      starts the command registered under the Run key the
@@ -75,6 +77,22 @@ int Close(HWND form, DWORD limitMs) {
     return waited == WAIT_OBJECT_0 ? 0 : 4;
 }
 
+// The program's message box: its caption is the program's value name; its message is the
+// static control numbered 0xFFFF, in Windows and Wine alike.
+int Dismiss(DWORD limitMs) {
+    const ULONGLONG deadline = GetTickCount64() + limitMs;
+    HWND box = nullptr;
+    while ((box = FindWindowW(L"#32770", kRunValue)) == nullptr) {
+        if (GetTickCount64() >= deadline) {
+            return 1;
+        }
+        Sleep(50);
+    }
+    Print("message", TextOf(GetDlgItem(box, 0xFFFF)));
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return 0;
+}
+
 int Click(HWND control) {
     DWORD_PTR ignored = 0;
     return SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_BLOCK, kSendTimeoutMs, &ignored) ? 0
@@ -134,7 +152,10 @@ int wmain(int argc, wchar_t** argv) {
         return State(form);
     }
     if (command == L"click") {
-        return Click(GetDlgItem(form, kCorrectNowButtonId));
+        return PostMessageW(GetDlgItem(form, kCorrectNowButtonId), BM_CLICK, 0, 0) ? 0 : 3;
+    }
+    if (command == L"dismiss") {
+        return Dismiss(argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 10000);
     }
     if (command == L"tick") {
         return Click(GetDlgItem(form, kAutostartCheckBoxId));
@@ -143,7 +164,7 @@ int wmain(int argc, wchar_t** argv) {
         return Close(form, argc > 2 ? static_cast<DWORD>(_wtoi(argv[2])) : 5000);
     }
     std::fprintf(stderr,
-                 "usage: windowed_form_probe wait <ms> | state | click | tick | close <ms> |"
-                 " run-registered <ms>\n");
+                 "usage: windowed_form_probe wait <ms> | state | click | dismiss <ms> | tick |"
+                 " close <ms> | run-registered <ms>\n");
     return 64;
 }

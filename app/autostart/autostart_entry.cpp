@@ -1,5 +1,5 @@
 // What the autostart registration stores, and what the user is told when Windows refuses it.
-#include "app/autostart_entry.h"
+#include "app/autostart/autostart_entry.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The limits of the registry texts the program reads and writes, and how key paths are given.
-#include "app/registry_text_limits.h"
+#include "app/autostart/registry_text_limits.h"
 
 bool FitsRegistryBuffer(std::string_view utf8Text) {
     return utf8Text.size() <= kMaxRegistryTextBytes;

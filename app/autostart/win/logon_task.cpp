@@ -1,6 +1,6 @@
 // The logon task in the Task Scheduler: registering it for a program, asking after it, deleting
 // it.
-#include "app/win/logon_task.h"
+#include "app/autostart/win/logon_task.h"
 
 #include <windows.h>
 
@@ -10,15 +10,21 @@
 
 #include <string>
 
-#include "app/autostart_entry.h"
-#include "app/logon_task_definition.h"
-#include "app/win/com_ownership.h"
+#include "app/autostart/autostart_entry.h"
+#include "app/autostart/logon_task_definition.h"
+#include "app/autostart/win/com_ownership.h"
 #include "core/win/wide_text.h"
 
 namespace {
 
 // What the scheduler answers for a task name it does not hold.
 const HRESULT kTaskMissing = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+
+// The task's own permissions: SYSTEM and Administrators may change or delete it, other users
+// who have logged on may only see it. Given explicitly, so that what runs as SYSTEM at every
+// logon can never be changed by the user who happened to register it unelevated, or by whoever
+// made a task of that name before.
+constexpr wchar_t kTaskSddl[] = L"D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FRFX;;;AU)";
 
 UniqueBstr MakeBstr(std::wstring_view text) {
     return UniqueBstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
@@ -32,6 +38,15 @@ std::string NarrowBstr(BSTR text) {
 VARIANT NoValue() {
     VARIANT value;
     VariantInit(&value);
+    return value;
+}
+
+// A text argument; the BSTR stays its owner's.
+VARIANT TextValue(BSTR text) {
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_BSTR;
+    value.bstrVal = text;
     return value;
 }
 
@@ -107,6 +122,33 @@ bool RunsAsSystem(ITaskDefinition* definition) {
            IsLocalSystem(std::wstring(user.get(), SysStringLen(user.get())));
 }
 
+// True when an enabled trigger starts the task at logon.
+bool StartsAtLogon(ITaskDefinition* definition) {
+    ITriggerCollection* rawTriggers = nullptr;
+    if (FAILED(definition->get_Triggers(&rawTriggers))) {
+        return false;
+    }
+    const UniqueComPtr<ITriggerCollection> triggers(rawTriggers);
+    LONG count = 0;
+    if (FAILED(triggers.get()->get_Count(&count))) {
+        return false;
+    }
+    for (LONG index = 1; index <= count; ++index) {  // the collection counts from 1
+        ITrigger* rawTrigger = nullptr;
+        if (FAILED(triggers.get()->get_Item(index, &rawTrigger))) {
+            continue;
+        }
+        const UniqueComPtr<ITrigger> trigger(rawTrigger);
+        TASK_TRIGGER_TYPE2 type{};
+        VARIANT_BOOL enabled = VARIANT_FALSE;
+        if (SUCCEEDED(trigger.get()->get_Type(&type)) && type == TASK_TRIGGER_LOGON &&
+            SUCCEEDED(trigger.get()->get_Enabled(&enabled)) && enabled == VARIANT_TRUE) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The one action of a task when it starts a program: its command and arguments.
 bool ReadSoleExecAction(ITaskDefinition* definition, std::string& command, std::string& arguments) {
     IActionCollection* rawActions = nullptr;
@@ -155,12 +197,22 @@ bool RegisterLogonTask(std::string_view programPath) {
     if (!folder || !name || !xml) {
         return false;
     }
+    const UniqueBstr sddl = MakeBstr(kTaskSddl);
+    if (!sddl) {
+        return false;
+    }
+    // A task of that name goes first, whoever made it: updated, it would keep its own
+    // permissions. Then the task is made anew, and one that appeared meanwhile is not taken over.
+    const HRESULT deleted = DeleteTaskIn(folder.get());
+    if (FAILED(deleted) && deleted != kTaskMissing) {
+        return false;
+    }
     // The account is the definition's principal, SYSTEM; a service account is registered with
     // its own logon type and no password. Only an administrator may register such a task.
     IRegisteredTask* rawTask = nullptr;
     const HRESULT status =
-        folder.get()->RegisterTask(name.get(), xml.get(), TASK_CREATE_OR_UPDATE, NoValue(),
-                                   NoValue(), TASK_LOGON_SERVICE_ACCOUNT, NoValue(), &rawTask);
+        folder.get()->RegisterTask(name.get(), xml.get(), TASK_CREATE, NoValue(), NoValue(),
+                                   TASK_LOGON_SERVICE_ACCOUNT, TextValue(sddl.get()), &rawTask);
     const UniqueComPtr<IRegisteredTask> task(rawTask);
     if (status == S_OK) {
         return true;
@@ -191,13 +243,15 @@ std::optional<std::string> LogonTaskSystemProgram() {
     const UniqueComPtr<IRegisteredTask> task =
         folder ? GetLogonTask(folder.get()) : UniqueComPtr<IRegisteredTask>();
     ITaskDefinition* rawDefinition = nullptr;
-    if (!task || FAILED(task.get()->get_Definition(&rawDefinition))) {
+    VARIANT_BOOL enabled = VARIANT_FALSE;
+    if (!task || FAILED(task.get()->get_Enabled(&enabled)) || enabled != VARIANT_TRUE ||
+        FAILED(task.get()->get_Definition(&rawDefinition))) {
         return std::nullopt;
     }
     const UniqueComPtr<ITaskDefinition> definition(rawDefinition);
     std::string command;
     std::string arguments;
-    if (!RunsAsSystem(definition.get()) ||
+    if (!RunsAsSystem(definition.get()) || !StartsAtLogon(definition.get()) ||
         !ReadSoleExecAction(definition.get(), command, arguments)) {
         return std::nullopt;
     }

@@ -1,11 +1,11 @@
 // Reading, writing and deleting one string value of the registry.
-#include "app/win/registry_text.h"
+#include "app/autostart/win/registry_text.h"
 
 #include <array>
 #include <cwchar>
 
-#include "app/registry_text_limits.h"
-#include "app/win/registry_key.h"
+#include "app/autostart/registry_text_limits.h"
+#include "app/autostart/win/registry_key.h"
 #include "core/win/wide_text.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The Task Scheduler task that starts the protected copy silently, as SYSTEM, when anyone logs on.
-#include "app/logon_task_definition.h"
+#include "app/autostart/logon_task_definition.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/autostart_entry.h"
+#include "app/autostart/autostart_entry.h"
 
 // The task lives in the scheduler's root folder under the same name as the Run value.
 inline constexpr std::string_view kLogonTaskName = kAutostartValueName;

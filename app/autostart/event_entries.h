@@ -1,0 +1,64 @@
+// What the silent run writes to the Application event log, and how a refused change of the
+// clock is named to the user. The texts of the entries are the message table's (the program's
+// resources); these are their numbers and the strings put into them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/autostart/autostart_entry.h"
+
+// The source the entries are written under, registered when the box is ticked.
+inline constexpr std::string_view kEventSourceName = kAutostartValueName;
+// Where Windows finds the source: its EventMessageFile names the program file whose message
+// table gives the entries' texts.
+inline constexpr std::string_view kEventSourceKeyPath =
+    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Quelan_Tikora";
+
+// The message table's numbers (resources/event_messages.mc). Each entry's strings fill its
+// message's inserts %1, %2, ... in order.
+inline constexpr std::uint32_t kClockCorrectedMessage = 1;  // change, source, protocol, interval
+inline constexpr std::uint32_t kClockRefusedMessage = 2;    // the same, then the cause
+inline constexpr std::uint32_t kNoAnswerMessage = 3;        // minutes without an answer
+
+// A silent run that has been waiting this long without any answer says so, once.
+inline constexpr double kNoAnswerWarningSeconds = 10 * 60;
+
+enum class EventKind { Information, Warning, Error };
+
+struct EventEntry {
+    EventKind Kind = EventKind::Information;
+    std::uint32_t MessageId = 0;
+    std::vector<std::string> Strings;  // UTF-8
+};
+
+// What a silent run did with the clock.
+struct SilentRunFacts {
+    bool Accepted = false;       // Windows set the clock
+    std::uint32_t Error = 0;     // why Windows refused it
+    double ChangeSeconds = 0.0;  // the change asked for
+    std::string_view SourceUrl;  // the source that answered, as listed
+    bool Secure = false;         // it answered over HTTPS with a checked certificate
+    double IntervalMs = 0.0;     // the width of the final bounds of its offset
+};
+
+// Information when the clock was set, an error when Windows refused it.
+EventEntry SilentRunEntry(const SilentRunFacts& facts);
+
+// The warning of a run that has waited secondsWaited without an answer and still retries.
+EventEntry NoAnswerEntry(double secondsWaited);
+
+// Whether the wait has come to the warning now: from kNoAnswerWarningSeconds on, once.
+bool NoAnswerWarningDue(double secondsWaited, bool warnedAlready);
+
+// A change of the clock in seconds with its sign and three decimals: "+1.234", "-0.050".
+std::string SignedSeconds(double seconds);
+
+// Why Windows refused to set the clock, in a sentence the user can act on, with Windows' code.
+std::string ClockRefusalCause(std::uint32_t error);
+
+// The window's message when a correction was refused: what failed, then the cause, on two
+// lines joined by CR LF.
+std::string CorrectionRefusedText(std::uint32_t error);

@@ -1,0 +1,169 @@
+// The protected copy's folder: made with a descriptor of its own, and checked through a handle
+// before anything in it is trusted.
+#include "app/autostart/win/protected_folder.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+
+namespace {
+
+// What no account but the trusted ones may hold on the folder: writing or adding files or
+// folders, changing attributes, deleting it or anything in it, changing its permissions, taking
+// ownership (generic rights included, as they may stand unmapped in an entry).
+constexpr ACCESS_MASK kChangeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
+                                      FILE_WRITE_ATTRIBUTES | FILE_DELETE_CHILD | DELETE |
+                                      WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+
+// The service account that owns Windows' own files.
+constexpr wchar_t kTrustedInstallerSid[] =
+    L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+
+// Read and attributes only, sharing everything but deletion: the folder cannot be renamed or
+// deleted while the handle is open. A reparse point is opened as itself.
+constexpr DWORD kFolderAccess = READ_CONTROL | FILE_READ_ATTRIBUTES;
+constexpr DWORD kFolderSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr DWORD kFolderFlags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
+
+bool IsTrustedSid(PSID sid, PSID trustedOwner) {
+    if (IsWellKnownSid(sid, WinLocalSystemSid) ||
+        IsWellKnownSid(sid, WinBuiltinAdministratorsSid) ||
+        (trustedOwner != nullptr && EqualSid(sid, trustedOwner))) {
+        return true;
+    }
+    PSID trustedInstaller = nullptr;
+    if (!ConvertStringSidToSidW(kTrustedInstallerSid, &trustedInstaller)) {
+        return false;
+    }
+    const bool same = EqualSid(sid, trustedInstaller) != FALSE;
+    LocalFree(trustedInstaller);
+    return same;
+}
+
+// True when no entry lets an untrusted account change the folder. Entries that only pass on to
+// what is made in the folder do not apply to it; denials take nothing away from the check. An
+// entry of a kind not known here counts against it.
+bool DaclKeepsOthersOut(PACL dacl, PSID trustedOwner) {
+    ACL_SIZE_INFORMATION size{};
+    if (dacl == nullptr || !GetAclInformation(dacl, &size, sizeof(size), AclSizeInformation)) {
+        return false;  // no list: everyone may do everything
+    }
+    for (DWORD index = 0; index < size.AceCount; ++index) {
+        void* raw = nullptr;
+        if (!GetAce(dacl, index, &raw)) {
+            return false;
+        }
+        const auto* header = static_cast<const ACE_HEADER*>(raw);
+        if (header->AceFlags & INHERIT_ONLY_ACE) {
+            continue;
+        }
+        switch (header->AceType) {
+            case ACCESS_DENIED_ACE_TYPE:
+            case ACCESS_DENIED_CALLBACK_ACE_TYPE:
+            case ACCESS_DENIED_OBJECT_ACE_TYPE:
+            case ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE:
+                continue;
+            case ACCESS_ALLOWED_ACE_TYPE:
+            case ACCESS_ALLOWED_CALLBACK_ACE_TYPE:
+                break;  // the same layout: mask, then the SID
+            default:
+                return false;
+        }
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(raw);
+        if ((allowed->Mask & kChangeRights) != 0 &&
+            !IsTrustedSid(reinterpret_cast<PSID>(&allowed->SidStart), trustedOwner)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The folder that holds path (everything before its last backslash).
+std::wstring ParentOf(const std::wstring& path) {
+    const size_t separator = path.find_last_of(L'\\');
+    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
+}
+
+UniqueFileHandle OpenFolderHandle(const std::wstring& folder, DWORD sharing) {
+    return UniqueFileHandle(CreateFileW(folder.c_str(), kFolderAccess, sharing, nullptr,
+                                        OPEN_EXISTING, kFolderFlags, nullptr));
+}
+
+// The handle's owner and permissions; empty when they cannot be read.
+UniqueSecurityDescriptor SecurityOf(HANDLE handle, SECURITY_INFORMATION what) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(handle, SE_FILE_OBJECT, what, nullptr, nullptr, nullptr, nullptr,
+                        &descriptor) != ERROR_SUCCESS) {
+        return {};
+    }
+    return UniqueSecurityDescriptor(descriptor);
+}
+
+bool IsPlainFolder(HANDLE handle) {
+    FILE_ATTRIBUTE_TAG_INFO information{};
+    return GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &information,
+                                        sizeof(information)) &&
+           (information.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(information.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+}  // namespace
+
+UniqueSecurityDescriptor DescriptorFromSddl(const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
+                                                              nullptr)) {
+        return {};
+    }
+    return UniqueSecurityDescriptor(descriptor);
+}
+
+bool IsProtectedFolderSecurity(PSECURITY_DESCRIPTOR descriptor, PSID trustedOwner) {
+    PSID owner = nullptr;
+    BOOL ownerDefaulted = FALSE;
+    BOOL daclPresent = FALSE;
+    PACL dacl = nullptr;
+    BOOL daclDefaulted = FALSE;
+    return GetSecurityDescriptorOwner(descriptor, &owner, &ownerDefaulted) && owner != nullptr &&
+           IsTrustedSid(owner, trustedOwner) &&
+           GetSecurityDescriptorDacl(descriptor, &daclPresent, &dacl, &daclDefaulted) &&
+           daclPresent && DaclKeepsOthersOut(dacl, trustedOwner);
+}
+
+UniqueFileHandle OpenExistingProtectedFolder(const std::wstring& folder) {
+    // Program Files is only asked for its owner: it is left open to everything else.
+    const UniqueFileHandle parent =
+        OpenFolderHandle(ParentOf(folder), kFolderSharing | FILE_SHARE_DELETE);
+    UniqueFileHandle handle = OpenFolderHandle(folder, kFolderSharing);
+    if (!parent || !handle || !IsPlainFolder(handle.get())) {
+        return {};
+    }
+    const UniqueSecurityDescriptor parentSecurity =
+        SecurityOf(parent.get(), OWNER_SECURITY_INFORMATION);
+    const UniqueSecurityDescriptor security =
+        SecurityOf(handle.get(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION);
+    PSID parentOwner = nullptr;
+    BOOL defaulted = FALSE;
+    if (!parentSecurity || !security ||
+        !GetSecurityDescriptorOwner(parentSecurity.get(), &parentOwner, &defaulted) ||
+        !IsProtectedFolderSecurity(security.get(), parentOwner)) {
+        return {};
+    }
+    return handle;
+}
+
+UniqueFileHandle OpenProtectedFolder(const std::wstring& folder) {
+    const UniqueSecurityDescriptor descriptor = DescriptorFromSddl(kProtectedFolderSddl);
+    if (!descriptor) {
+        return {};
+    }
+    SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor.get(), FALSE};
+    const bool made = CreateDirectoryW(folder.c_str(), &attributes) != FALSE;
+    if (!made && GetLastError() != ERROR_ALREADY_EXISTS) {
+        return {};
+    }
+    UniqueFileHandle handle = OpenExistingProtectedFolder(folder);
+    if (!handle && made) {
+        RemoveDirectoryW(folder.c_str());
+    }
+    return handle;
+}
