@@ -73,12 +73,15 @@ DWORD StatusOf(HINTERNET request) {
 }
 
 // Whether the answer came over TLS from the source itself. A proxy that refused the tunnel
-// answers in plain text; WinHTTP hands that answer over like any other.
+// answers in plain text; WinHTTP hands that answer over like any other. Windows says so with
+// SECURITY_FLAG_SECURE; Wine only names the cipher's strength, which a plain connection has not.
 bool CameOverTls(HINTERNET request) {
+    constexpr DWORD kOverTls = SECURITY_FLAG_SECURE | SECURITY_FLAG_STRENGTH_WEAK |
+                               SECURITY_FLAG_STRENGTH_MEDIUM | SECURITY_FLAG_STRENGTH_STRONG;
     DWORD flags = 0;
     DWORD bytes = sizeof flags;
     return WinHttp()->QueryOption(request, WINHTTP_OPTION_SECURITY_FLAGS, &flags, &bytes) &&
-           (flags & SECURITY_FLAG_SECURE) != 0;
+           (flags & kOverTls) != 0;
 }
 
 }  // namespace
