@@ -1,32 +1,29 @@
 #!/usr/bin/env bash
-# HTTPS first, under Wine against local TLS sources: a test root made at run time is trusted
-# only inside private network and mount namespaces (appended to a copy of the system's CA bundle
-# bound over it, which Wine's crypt32 reads), the test names lead to loopback addresses, and
-# TESTS (a gtest program) asks them:
-#
-#   https_sources_test.sh TESTS
-#
-# good.test, also far.test (only the proxy reaches it): a certificate from the test root
-# unknown-root.test: from a root nobody trusts, plain HTTP too
-# wrong-name.test: the test root's certificate for another name, plain HTTP too
-# expired.test: the test root's, expired in 2020
-# plain-only.test, far-plain.test (only the proxy reaches it): plain HTTP only
-# Exits 77 (skipped) where the namespaces cannot be made.
+# HTTPS first, under Wine against local TLS sources (tls_sources.py): a test root made here is
+# trusted only inside private network and mount namespaces, appended to a copy of the CA bundle
+# that Wine's crypt32 reads, bound over it. TESTS, a gtest program, asks them.
+#   https_sources_test.sh TESTS      (exits 77, skipped, where namespaces cannot be made)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 # shellcheck source-path=SCRIPTDIR source=isolated_network.sh
 source "$here/isolated_network.sh"
 readonly kBundle=/etc/ssl/certs/ca-certificates.crt
+# Host names, their addresses and their certificates' names and roots (none: plain HTTP only).
+# far.test and far-plain.test are not in the hosts file: only the proxy reaches them.
+readonly kSources=("good.test 127.0.0.11 good.test,far.test root"
+    "unknown-root.test 127.0.0.12 unknown-root.test stranger"
+    "wrong-name.test 127.0.0.13 other-name.test root"
+    "expired.test 127.0.0.14 expired.test root expired"
+    "plain-only.test 127.0.0.15")
 
-# A key and a certificate for NAME (subject alternative names SANS) signed by ROOT, valid from
-# START to END (openssl ca's dates).
+# A key and a certificate for NAMES (comma-separated) signed by ROOT, valid from FROM to TO.
 issue() {
-    local name=$1 sans=$2 root=$3 start=$4 end=$5
-    openssl req -newkey rsa:2048 -nodes -keyout "$work/$name.key" -out "$work/$name.csr" \
-        -subj "/CN=$name" -addext "subjectAltName=$sans" 2>/dev/null
+    local file=$1 names=$2 root=$3 from=$4 to=$5
+    openssl req -newkey rsa:2048 -nodes -keyout "$work/$file.key" -out "$work/$file.csr" \
+        -subj "/CN=${names%%,*}" -addext "subjectAltName=DNS:${names//,/,DNS:}" 2>/dev/null
     openssl ca -batch -config "$work/ca.cnf" -cert "$work/$root.pem" -keyfile "$work/$root.key" \
-        -in "$work/$name.csr" -out "$work/$name.pem" -startdate "$start" -enddate "$end" \
-        -notext 2>/dev/null
+        -in "$work/$file.csr" -out "$work/$file.pem" -startdate "$from" -enddate "$to" -notext \
+        2>/dev/null
 }
 
 make_certificates() {
@@ -35,46 +32,39 @@ make_certificates() {
         'policy = any' 'copy_extensions = copy' '[any]' 'commonName = supplied' >"$work/ca.cnf"
     : >"$work/index"
     echo 01 >"$work/serial"
-    local root from to
+    local root host address names expired from to entry
     for root in root stranger; do
         openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/$root.key" -days 2 \
             -out "$work/$root.pem" -subj "/CN=Tikora $root" 2>/dev/null
     done
-    from=$(date -u -d yesterday +%Y%m%d%H%M%SZ)
-    to=$(date -u -d tomorrow +%Y%m%d%H%M%SZ)
-    issue good "DNS:good.test,DNS:far.test" root "$from" "$to"
-    issue unknown-root DNS:unknown-root.test stranger "$from" "$to"
-    issue other-name DNS:other-name.test root "$from" "$to"
-    issue expired DNS:expired.test root 20200101000000Z 20200102000000Z
-    rm -f "$work"/*.csr "$work"/root.key "$work"/stranger.key
-}
-
-stop_inside() {
-    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
-    stop_wineserver
+    echo "127.0.0.1 localhost" >"$work/hosts"
+    for entry in "${kSources[@]}"; do
+        read -r host address names root expired <<<"$entry"
+        echo "$address $host" >>"$work/hosts"
+        [ -n "$names" ] || continue
+        from=$(date -u -d yesterday +%Y%m%d%H%M%SZ) to=$(date -u -d tomorrow +%Y%m%d%H%M%SZ)
+        [ -z "$expired" ] || from=20200101000000Z to=20200102000000Z
+        issue "$host" "$names" "$root" "$from" "$to"
+        tls+=(--tls "$address:$work/$host.pem:$work/$host.key")
+    done
+    rm -f "$work"/*.csr "$work/root.key" "$work/stranger.key"
 }
 
 inside() {
     local tests=$1
     work=$2
+    shift 2
     : >"$work/failures"
     isolate_network_and_zone "$work"
     cat "$kBundle" "$work/root.pem" >"$work/bundle.crt"
     mount --bind "$work/bundle.crt" "$kBundle"
     use_overlay_prefix "$work"
-    server_pid=""
-    trap stop_inside EXIT
-    python3 "$here/tls_sources.py" --log "$work/requests.log" --ready "$work/ready" \
-        --tls "127.0.0.11:$work/good.pem:$work/good.key" \
-        --tls "127.0.0.12:$work/unknown-root.pem:$work/unknown-root.key" \
-        --tls "127.0.0.13:$work/other-name.pem:$work/other-name.key" \
-        --tls "127.0.0.14:$work/expired.pem:$work/expired.key" \
-        --plain 127.0.0.12 --plain 127.0.0.13 --plain 127.0.0.15 \
-        --proxy 127.0.0.1:3128 --map far.test=127.0.0.11 --map far-plain.test=127.0.0.15 &
-    server_pid=$!
+    python3 "$here/tls_sources.py" --log "$work/requests.log" --ready "$work/ready" "$@" \
+        --plain 127.0.0.12 --plain 127.0.0.13 --plain 127.0.0.15 --proxy 127.0.0.1:3128 \
+        --map far.test=127.0.0.11 --map far-plain.test=127.0.0.15 &
+    trap 'kill $! 2>/dev/null; stop_wineserver' EXIT
     poll_until 100 test -e "$work/ready" || { fail "the sources did not start"; return 0; }
     TIKORA_TLS_SOURCES=1 wine "$tests" || fail "the table failed"
-    echo "--- requests:" && cat "$work/requests.log"
     grep -q "^proxy CONNECT far.test:443$" "$work/requests.log" || fail "no tunnel to far.test"
     grep -qF "127.0.0.15 'GET http://far-plain.test/ HTTP/1.0\\r\\nHost: far-plain.test\\r\\n\
 Connection: close\\r\\nUser-Agent: GetHTTP 0.0\\r\\nPragma: no-cache\\r\\n\\r\\n'" \
@@ -85,9 +75,7 @@ run_inside_when_rerun "$@"
 skip_unless_namespaces_available
 work="$(mktemp -d "${TMPDIR:-/tmp}/tikora-https.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
+tls=()
 make_certificates
-printf '127.0.0.1 localhost\n127.0.0.11 good.test\n127.0.0.12 unknown-root.test\n%s\n%s\n%s\n' \
-    "127.0.0.13 wrong-name.test" "127.0.0.14 expired.test" "127.0.0.15 plain-only.test" \
-    >"$work/hosts"
-run_scenario "${1:?tests}" "$work"
+run_scenario "${1:?tests}" "$work" "${tls[@]}" || { cat "$work/requests.log"; exit 1; }
 echo "PASS"

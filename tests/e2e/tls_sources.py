@@ -1,14 +1,9 @@
 #!/usr/bin/env python3
-"""Time sources for the HTTPS tests, all answering with the true time in a Date header over
-HTTP/1.1 (kept alive), and a proxy. Arguments, any number of each:
-
-  --tls ADDRESS:CERT:KEY   HTTPS on ADDRESS:443 with that certificate
-  --plain ADDRESS          plain HTTP on ADDRESS:80
-  --proxy ADDRESS:PORT     a proxy for CONNECT and absolute-URL GETs; --map NAME=ADDRESS names
-                           the hosts only it can reach
-Every request is logged to --log as "ADDRESS REQUEST-BYTES" (the bytes as a Python literal),
-every tunnel as "proxy CONNECT HOST:PORT". --ready FILE is made once all listen.
-"""
+"""Sources for the HTTPS tests: the true time in a Date header over HTTP/1.1, kept alive.
+--tls ADDRESS:CERT:KEY serves HTTPS on ADDRESS:443, --plain ADDRESS plain HTTP on ADDRESS:80,
+--proxy ADDRESS:PORT a proxy for CONNECT and absolute-URL requests, which alone reaches the
+names --map NAME=ADDRESS gives. Each request goes to --log as "ADDRESS BYTES" (a Python
+literal), each tunnel as "proxy CONNECT HOST:PORT"; --ready FILE is made once all listen."""
 import argparse
 import http.server
 import pathlib
@@ -23,12 +18,16 @@ def log(line):
         out.write(line + "\n")
 
 
+def request_bytes(handler):
+    fields = "".join(f"{name}: {value}\r\n" for name, value in handler.headers.items())
+    return f"{handler.requestline}\r\n{fields}\r\n"
+
+
 class DateAnswer(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
 
     def do_HEAD(self):
-        raw = self.requestline + "\r\n" + "".join(f"{k}: {v}\r\n" for k, v in self.headers.items())
-        log(f"{self.server.server_address[0]} {raw + chr(13) + chr(10)!r}")
+        log(f"{self.server.server_address[0]} {request_bytes(self)!r}")
         self.send_response(200)  # with Server and Date headers
         self.send_header("Content-Length", "0")
         self.end_headers()
@@ -48,23 +47,23 @@ def relay(source, sink):
     sink.close()
 
 
-class Proxy(http.server.BaseHTTPRequestHandler):
+class Proxy(DateAnswer):
+    protocol_version = "HTTP/1.0"
+
     def do_CONNECT(self):
         log(f"proxy CONNECT {self.path}")
         host, port = self.path.rsplit(":", 1)
-        self.tunnel((host, int(port)), b"HTTP/1.1 200 Connection established\r\n\r\n")
+        self.tunnel(host, int(port), b"HTTP/1.1 200 Connection established\r\n\r\n", False)
 
-    def do_GET(self):  # an absolute URL: the request goes on as it came
-        host = urllib.parse.urlsplit(self.path).hostname
-        raw = self.requestline + "\r\n" + "".join(f"{k}: {v}\r\n" for k, v in self.headers.items())
-        self.tunnel((host, 80), raw.encode("latin-1") + b"\r\n", to_source=True)
+    def do_HEAD(self):  # an absolute URL: the request goes on as it came
+        url = urllib.parse.urlsplit(self.path)
+        self.tunnel(url.hostname, url.port or 80, request_bytes(self).encode("latin-1"), True)
 
-    do_HEAD = do_GET
-    log_message = DateAnswer.log_message
+    do_GET = do_HEAD
 
-    def tunnel(self, target, first, to_source=False):
+    def tunnel(self, host, port, first, to_source):
         try:
-            upstream = socket.create_connection((MAP.get(target[0], target[0]), target[1]), 5)
+            upstream = socket.create_connection((MAP.get(host, host), port), 5)
         except OSError:
             self.send_error(502)
             return
@@ -88,15 +87,13 @@ parser.add_argument("--log", required=True)
 parser.add_argument("--ready", required=True)
 ARGS = parser.parse_args()
 MAP = dict(item.split("=") for item in ARGS.map)
-for item in ARGS.tls:
-    address, cert, key = item.split(":")
+for address, cert, key in (item.split(":") for item in ARGS.tls):
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(cert, key)
     serve(DateAnswer, address, 443, context)
 for address in ARGS.plain:
     serve(DateAnswer, address, 80)
-for item in ARGS.proxy:
-    address, port = item.split(":")
+for address, port in (item.split(":") for item in ARGS.proxy):
     serve(Proxy, address, int(port))
 pathlib.Path(ARGS.ready).touch()
 threading.Event().wait()
