@@ -22,7 +22,6 @@ TEST(ChooseProxy, FollowsTheSchemeAndTheBypassList) {
         {"proxy:8080", "*.a.com", "https", "www.b.com", "proxy:8080"},
         {"proxy:8080", "http://www.a.com:80", "http", "www.a.com", ""},
         {"proxy:99999;backup:8", "", "http", "a.com", "backup:8"},  // the first usable entry
-        {"", "", "https", "a.com", ""},
     };
     for (const Case& test : cases) {
         const ProxyEndpoint proxy = ChooseProxy(test.List, test.Bypass, test.Scheme, test.Host);

@@ -1,9 +1,7 @@
 #!/usr/bin/env python3
-"""Sources for the HTTPS tests: the true time in a Date header over HTTP/1.1, kept alive.
---tls ADDRESS:CERT:KEY serves HTTPS on ADDRESS:443, --plain ADDRESS plain HTTP on ADDRESS:80,
---proxy ADDRESS:PORT a proxy for CONNECT and absolute-URL requests, which alone reaches the
-names --map NAME=ADDRESS gives. Each request goes to --log as "ADDRESS BYTES" (a Python
-literal), each tunnel as "proxy CONNECT HOST:PORT"; --ready FILE is made once all listen."""
+"""The true time in a Date header over HTTP/1.1, kept alive: HTTPS on ADDRESS:443 (--tls
+ADDRESS:CERT:KEY), plain on ADDRESS:80 (--plain), a proxy (--proxy ADDRESS:PORT) that alone
+reaches --map NAME=ADDRESS. Logs "ADDRESS REQUEST-BYTES" and "proxy CONNECT HOST:PORT"."""
 import argparse
 import http.server
 import pathlib
@@ -12,16 +10,13 @@ import ssl
 import threading
 import urllib.parse
 
-
 def log(line):
     with open(ARGS.log, "a", encoding="utf-8") as out:
         out.write(line + "\n")
 
-
 def request_bytes(handler):
     fields = "".join(f"{name}: {value}\r\n" for name, value in handler.headers.items())
     return f"{handler.requestline}\r\n{fields}\r\n"
-
 
 class DateAnswer(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
@@ -34,9 +29,8 @@ class DateAnswer(http.server.BaseHTTPRequestHandler):
 
     do_GET = do_HEAD
 
-    def log_message(self, *args):
+    def log_message(self, *args):  # quiet
         pass
-
 
 def relay(source, sink):
     try:
@@ -45,7 +39,6 @@ def relay(source, sink):
     except OSError:
         pass
     sink.close()
-
 
 class Proxy(DateAnswer):
     protocol_version = "HTTP/1.0"
@@ -72,13 +65,11 @@ class Proxy(DateAnswer):
         relay(self.connection, upstream)
         self.close_connection = True
 
-
 def serve(handler, address, port, context=None):
     server = http.server.ThreadingHTTPServer((address, port), handler)
     if context:
         server.socket = context.wrap_socket(server.socket, server_side=True)
     threading.Thread(target=server.serve_forever, daemon=True).start()
-
 
 parser = argparse.ArgumentParser()
 for option in ("--tls", "--plain", "--proxy", "--map"):
