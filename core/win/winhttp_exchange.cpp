@@ -163,10 +163,10 @@ WinHttpAnswer WinHttpConnection::Exchange(SerialDate sendAtUtc, SerialDate deadl
                          0, 0, reinterpret_cast<DWORD_PTR>(&sent));
     answered = answered && LimitTo(request.get(), callMs, limitMs) &&
                api->ReceiveResponse(request.get(), nullptr);
+    const DWORD error = answered ? ERROR_SUCCESS : GetLastError();
     const SerialDate afterRead = answered ? stamps.Now() : 0.0;
     const double afterMs = MonotonicMs();
     if (!answered) {
-        const DWORD error = GetLastError();
         answer.ProxyFailed = proxied && (error == ERROR_WINHTTP_CANNOT_CONNECT ||
                                          error == ERROR_WINHTTP_NAME_NOT_RESOLVED);
         return answer;
@@ -182,8 +182,8 @@ WinHttpAnswer WinHttpConnection::Exchange(SerialDate sendAtUtc, SerialDate deadl
     answer.Headers = HeaderBlock(request.get());
     answer.Reading.HeaderUtc = BelievableHeaderTime(answer.Headers);
     if (answer.Reading.HeaderUtc > 0.0) {
-        // The call's start on the same counter the stamps run on; the connection's making stays
-        // inside the exchange where the callback gave no stamp: wider bounds, never wrong ones.
+        // The call's start, counted back from the later stamp. Where the callback gave no stamp
+        // the connection's making stays inside the exchange: wider bounds, never wrong ones.
         const SerialDate callUtc = afterRead - (afterMs - callMs) / kMillisecondsPerDay;
         const bool stamped = sent.SentUtc > 0.0;
         answer.Reading.UtcBeforeSend = stamped ? sent.SentUtc : callUtc;
