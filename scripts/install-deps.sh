@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake make g++-mingw-w64-i686 googletest clang libclang-rt-14-dev
     wine wine32:i386 wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei
-    x11-utils python3 iproute2 util-linux procps libxml2-dev
+    x11-utils python3 iproute2 util-linux procps libxml2-dev openssl
 )
 
 install_missing() {

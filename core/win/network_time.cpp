@@ -9,6 +9,8 @@
 #include "core/time_sources.h"
 #include "core/win/kept_alive_http.h"
 #include "core/win/plain_exchange.h"
+#include "core/win/precise_wait.h"
+#include "core/win/winhttp_link.h"
 
 namespace {
 
@@ -25,10 +27,64 @@ void WriteTraceLine(std::string_view url) {
     WriteFile(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
+struct SourceUrl {
+    std::string Host;
+    std::string Path;
+};
+
+SourceUrl SplitSourceUrl(std::string_view url) {
+    SourceUrl split;
+    int urlPort = 0;  // what the scheme says is not used: the ports are the caller's
+    SplitUrl(url, split.Host, split.Path, urlPort);
+    return split;
+}
+
+// One source over HTTPS: its answer, or none. The connection it came on is kept for the
+// narrowing.
+bool AskOverHttps(std::string_view url, uint16_t port, ProxyFinder& proxies, SourceAnswer& answer) {
+    const SourceUrl source = SplitSourceUrl(url);
+    if (source.Host.empty()) {
+        return false;
+    }
+    const std::string httpsUrl = "https://" + source.Host + "/" + source.Path;
+    const double startMs = MonotonicMs();
+    WinHttpTarget target{true, source.Host, port, source.Path,
+                         proxies.For("https", source.Host, httpsUrl)};
+    auto connection = std::make_unique<WinHttpConnection>(target);
+    WinHttpAnswer reply = connection->Exchange(0.0, 0.0, kHttpsAttemptLimitMs, answer.Stamps);
+    if (reply.ProxyFailed) {
+        // Directly, within what the attempt has left.
+        proxies.GiveUpProxy();
+        target.Proxy = {};
+        connection = std::make_unique<WinHttpConnection>(target);
+        reply = connection->Exchange(0.0, 0.0, kHttpsAttemptLimitMs - (MonotonicMs() - startMs),
+                                     answer.Stamps);
+    }
+    if (ScanForDateHeader(reply.Headers).MarkerFound) {
+        WriteTraceLine(httpsUrl);
+    }
+    if (!(reply.Reading.HeaderUtc > 0.0)) {
+        return false;
+    }
+    answer.First = reply.Reading;
+    answer.Url = httpsUrl;
+    answer.Link = std::make_unique<WinHttpLink>(std::move(connection), answer.Stamps, true);
+    return true;
+}
+
 // One source over plain HTTP: its answer, or none.
-bool AskOverPlainHttp(std::string_view url, uint16_t port, SourceAnswer& answer) {
-    const PlainExchange exchange = ExchangeOnce(url, port, answer.Stamps);
-    if (exchange.Received.empty()) {
+bool AskOverPlainHttp(std::string_view url, uint16_t port, ProxyFinder& proxies,
+                      SourceAnswer& answer) {
+    const SourceUrl source = SplitSourceUrl(url);
+    const std::string httpUrl = "http://" + source.Host + "/" + source.Path;
+    ProxyEndpoint proxy = proxies.For("http", source.Host, httpUrl);
+    PlainExchange exchange = ExchangeOnce(url, port, answer.Stamps, proxy);
+    if (exchange.ProxyFailed) {
+        proxies.GiveUpProxy();
+        proxy = {};
+        exchange = ExchangeOnce(url, port, answer.Stamps);
+    }
+    if (exchange.Received.empty() || (!proxy.Direct() && IsProxyFailureAnswer(exchange.Received))) {
         return false;
     }
     if (ScanForDateHeader(exchange.Received).MarkerFound) {
@@ -41,11 +97,16 @@ bool AskOverPlainHttp(std::string_view url, uint16_t port, SourceAnswer& answer)
     }
     answer.First = {utc, exchange.UtcBeforeSend, exchange.UtcAfterRead, exchange.ConnectDays};
     answer.Url = std::string(url);
-    std::string host;
-    std::string path;
-    int urlPort = 0;
-    SplitUrl(url, host, path, urlPort);
-    answer.Link = std::make_unique<KeptAliveHttpLink>(host, path, exchange.Peer, answer.Stamps);
+    if (proxy.Direct()) {
+        answer.Link = std::make_unique<KeptAliveHttpLink>(source.Host, source.Path, exchange.Peer,
+                                                          answer.Stamps);
+    } else {
+        // Through the proxy, which keeps its own connections to the source.
+        answer.Link =
+            std::make_unique<WinHttpLink>(std::make_unique<WinHttpConnection>(WinHttpTarget{
+                                              false, source.Host, port, source.Path, proxy}),
+                                          answer.Stamps, false);
+    }
     return true;
 }
 
@@ -72,13 +133,21 @@ private:
 }  // namespace
 
 SourceEndpoints BuiltInSources() {
-    return {kTimeSources, kHttpPort};
+    return {kTimeSources, kHttpPort, kHttpsPort, ProxySettings::User};
 }
 
 SourceAnswer AskTimeSources(const SourceEndpoints& sources) {
     SourceAnswer answer;
+    ProxyFinder proxies(sources.Proxies);
     for (size_t index = 0; index < sources.Urls.size(); ++index) {
-        if (AskOverPlainHttp(sources.Urls[index], sources.HttpPort, answer)) {
+        if (AskOverHttps(sources.Urls[index], sources.HttpsPort, proxies, answer)) {
+            answer.First.SourceIndex = static_cast<int>(index);
+            return answer;
+        }
+    }
+    // None answered over HTTPS: the plain round, which anyone on the path could have answered.
+    for (size_t index = 0; index < sources.Urls.size(); ++index) {
+        if (AskOverPlainHttp(sources.Urls[index], sources.HttpPort, proxies, answer)) {
             answer.First.SourceIndex = static_cast<int>(index);
             return answer;
         }

@@ -7,22 +7,37 @@
 
 #include "core/offset_refinement.h"
 #include "core/url.h"
+#include "core/win/proxy_finder.h"
 #include "core/win/source_link.h"
 
-// Where the sources are reached: the built-in list on the standard ports, or a test's own.
+// Where the sources are reached: the built-in list on the standard ports through the proxy the
+// user's Internet settings name, or a test's own.
 struct SourceEndpoints {
     std::span<const std::string_view> Urls;
     uint16_t HttpPort = kHttpPort;
+    uint16_t HttpsPort = kHttpsPort;
+    ProxySettings Proxies = ProxySettings::None;
 };
 
+// The built-in sources, through the proxy of the user's Internet settings (the window's).
 SourceEndpoints BuiltInSources();
 
-// Asks the sources in order over plain HTTP/1.0, each on its own connection with one read, until
-// one answers with a usable Date header: a header line that parses to a time that can be true
-// (not before this program was built, a network time before the year 10000). The answer carries
-// the computer's clock around its exchange and a link back to the address that answered. When
-// an answer holds a "Date:" header line, the source's URL and CR LF go to standard output as a
-// trace line. First.HeaderUtc is 0 when no source answered.
+// One HTTPS attempt on a source, connection and handshake included, ends after this: a network
+// that silently drops port 443 costs at most this for each source before the plain round.
+constexpr unsigned kHttpsAttemptLimitMs = 4500;
+
+// Asks the sources in order over HTTPS (the same host, HttpsPort, its certificate checked: see
+// WinHttpConnection), each with one HEAD request, and only when none of them answers so, again
+// in order over plain HTTP/1.0, each on its own connection with one read: an authenticated
+// answer from any source wins over an unauthenticated one. Every exchange goes through the
+// proxy the settings name, and directly where they name none or it cannot be reached. An
+// answer counts with a usable Date header: a header line that parses to a time that can be
+// true (not before this program was built, a network time before the year 10000). The answer
+// carries the computer's clock around its exchange and a link back to its source: the HTTPS
+// connection it came on, kept alive; after a plain answer a new connection to the address that
+// answered, or through the proxy. When an answer holds a "Date:" header line, the source's URL
+// as it was asked ("https://host/path" over HTTPS, as listed over plain HTTP) and CR LF go to
+// standard output as a trace line. First.HeaderUtc is 0 when no source answered.
 SourceAnswer AskTimeSources(const SourceEndpoints& sources);
 // The same with the built-in sources.
 SourceAnswer AskTimeSources();

@@ -11,7 +11,8 @@
 #include "core/win/precise_wait.h"
 #include "core/win/winsock_session.h"
 
-PlainExchange ExchangeOnce(std::string_view url, uint16_t port, const UtcStamps& stamps) {
+PlainExchange ExchangeOnce(std::string_view url, uint16_t port, const UtcStamps& stamps,
+                           const ProxyEndpoint& proxy) {
     PlainExchange exchange;
     WinsockSession session;
     if (!session.Started()) {
@@ -26,13 +27,20 @@ PlainExchange ExchangeOnce(std::string_view url, uint16_t port, const UtcStamps&
     }
     const double beforeConnectMs = MonotonicMs();
     // Declared after the session, so it is closed before the session's WSACleanup.
-    SourceConnection connection = ConnectToHost(host, port, kConnectTimeoutMs);
-    if (!connection.Socket || !SetReceiveTimeout(connection.Socket.get(), kReadTimeoutMs)) {
+    SourceConnection connection = proxy.Direct()
+                                      ? ConnectToHost(host, port, kConnectTimeoutMs)
+                                      : ConnectToHost(proxy.Host, proxy.Port, kConnectTimeoutMs);
+    if (!connection.Socket) {
+        exchange.ProxyFailed = !proxy.Direct();
+        return exchange;
+    }
+    if (!SetReceiveTimeout(connection.Socket.get(), kReadTimeoutMs)) {
         return exchange;
     }
     exchange.ConnectDays = (MonotonicMs() - beforeConnectMs) / kMillisecondsPerDay;
     exchange.Peer = connection.Peer;
-    const std::string request = BuildDateRequest(host, path);
+    const std::string request =
+        proxy.Direct() ? BuildDateRequest(host, path) : BuildProxiedDateRequest(host, port, path);
     const SOCKET socket = connection.Socket.get();
     exchange.UtcBeforeSend = stamps.Now();
     if (send(socket, request.data(), static_cast<int>(request.size()), 0) == SOCKET_ERROR) {

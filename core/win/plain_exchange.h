@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/proxy_route.h"
 #include "core/serial_date.h"
 #include "core/win/source_address.h"
 #include "core/win/utc_stamps.h"
@@ -21,9 +22,13 @@ struct PlainExchange {
     SerialDate UtcAfterRead = 0.0;
     double ConnectDays = 0.0;  // how long the connection took to be made
     SourceAddress Peer;        // the address that answered
+    bool ProxyFailed = false;  // the proxy did not take the connection
 };
 
 // Connects to the URL's host on port, sends the GET for its path and reads once, at most
 // kResponseBufferBytes. Winsock is started and cleaned up here, so the exchange stands on its
 // own. The stamps hold the answer between them: the connection is made before the first.
-PlainExchange ExchangeOnce(std::string_view url, uint16_t port, const UtcStamps& stamps);
+// Through a proxy, the connection goes to the proxy and the request is the proxy's form of it
+// (BuildProxiedDateRequest).
+PlainExchange ExchangeOnce(std::string_view url, uint16_t port, const UtcStamps& stamps,
+                           const ProxyEndpoint& proxy = {});

@@ -112,5 +112,8 @@ SilentCorrectionReport SilentCorrectionFrom(const SourceEndpoints& sources,
 }
 
 SilentCorrectionReport SilentCorrection(const SilentCorrectionObserver& observer) {
-    return SilentCorrectionFrom(BuiltInSources(), observer);
+    // At logon, as SYSTEM: no user's Internet settings apply, the machine's WinHTTP one does.
+    SourceEndpoints sources = BuiltInSources();
+    sources.Proxies = ProxySettings::Machine;
+    return SilentCorrectionFrom(sources, observer);
 }

@@ -72,7 +72,8 @@ struct SilentCorrectionObserver {
 // until a source answers (every 5000 ms), narrows that source's offset down
 // (NarrowSourceAnswer), corrects the clock once and says how that went. When something else set
 // the clock by more than 50 ms meanwhile, it measures again first. Without arguments returns
-// NotRequested at once.
+// NotRequested at once. The sources are the built-in ones through the machine's proxy setting
+// (ProxySettings::Machine).
 SilentCorrectionReport SilentCorrection(const SilentCorrectionObserver& observer = {});
 // The same with the given sources (tests reach a local one).
 SilentCorrectionReport SilentCorrectionFrom(const SourceEndpoints& sources,
