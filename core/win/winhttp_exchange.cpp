@@ -75,8 +75,8 @@ DWORD StatusOf(HINTERNET request) {
 // WinHTTP gives a connection back for the next request only once its answer has been read to the
 // end, the read that finds nothing more included (Wine's wants that read even for a HEAD, which
 // has no body). Otherwise every exchange would open a new connection, and behind one address
-// might meet another machine. A HEAD answer that carries more than a little anyway is left
-// unread: its connection is not worth keeping.
+// might meet another machine. Only answers that count are read so: a connection that gave none is
+// not worth keeping, nor is one whose HEAD answer carries more than a little.
 void ReadToTheEnd(HINTERNET request) {
     constexpr DWORD kMostBytes = 16384;
     char sink[2048];
@@ -198,9 +198,9 @@ WinHttpAnswer WinHttpConnection::Exchange(SerialDate sendAtUtc, SerialDate deadl
         return answer;  // the proxy's own answer, not the source's
     }
     answer.Headers = HeaderBlock(request.get());
-    ReadToTheEnd(request.get());
     answer.Reading.HeaderUtc = BelievableHeaderTime(answer.Headers);
     if (answer.Reading.HeaderUtc > 0.0) {
+        ReadToTheEnd(request.get());
         // The call's start, counted back from the later stamp. Where the callback gave no stamp
         // the connection's making stays inside the exchange: wider bounds, never wrong ones.
         const SerialDate callUtc = afterRead - (afterMs - callMs) / kMillisecondsPerDay;

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The true time in a Date header over HTTP/1.1, kept alive: HTTPS on ADDRESS:443 (--tls
 ADDRESS:CERT:KEY), plain on ADDRESS:80 (--plain), a proxy (--proxy ADDRESS:PORT) that alone
-reaches --map NAME=ADDRESS. Logs "ADDRESS REQUEST-BYTES" and "proxy CONNECT HOST:PORT"."""
+reaches --map NAME=ADDRESS. Logs "ADDRESS REQUEST-BYTES", "ADDRESS connection served N" as a
+connection ends, and "proxy CONNECT HOST:PORT"."""
 import argparse
 import http.server
 import pathlib
@@ -23,11 +24,16 @@ class DateAnswer(http.server.BaseHTTPRequestHandler):
 
     def do_HEAD(self):
         log(f"{self.server.server_address[0]} {request_bytes(self)!r}")
+        self.served = getattr(self, "served", 0) + 1
         self.send_response(200)  # with Server and Date headers
         self.send_header("Content-Length", "0")
         self.end_headers()
 
     do_GET = do_HEAD
+
+    def finish(self):
+        super().finish()
+        log(f"{self.server.server_address[0]} connection served {getattr(self, 'served', 0)}")
 
     def log_message(self, *args):  # quiet
         pass
