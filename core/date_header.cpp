@@ -60,14 +60,18 @@ int ClockSeconds(std::string_view text) {
 
 }  // namespace
 
-std::string BuildDateRequest(std::string_view host, std::string_view path) {
-    std::string request;
-    request.append("GET /").append(path).append(" HTTP/1.0\r\n");
-    request.append("Host: ").append(host).append("\r\n");
-    request.append("Connection: close\r\n");
+std::string BuildSourceRequest(std::string_view requestLine, std::string_view host,
+                               std::string_view connection) {
+    std::string request(requestLine);
+    request.append("\r\nHost: ").append(host).append("\r\n");
+    request.append("Connection: ").append(connection).append("\r\n");
     request.append("User-Agent: GetHTTP 0.0\r\n");
     request.append("\r\n");
     return request;
+}
+
+std::string BuildDateRequest(std::string_view host, std::string_view path) {
+    return BuildSourceRequest("GET /" + std::string(path) + " HTTP/1.0", host, "close");
 }
 
 DateHeaderScan ScanForDateHeader(std::string_view received) {

@@ -10,6 +10,11 @@
 // Size of the one read of a source's answer; nothing beyond it is ever looked at.
 constexpr std::size_t kResponseBufferBytes = 1000;
 
+// A request line and the headers every request to a source carries: Host, Connection and
+// User-Agent, in that order, ending in CR LF CR LF.
+std::string BuildSourceRequest(std::string_view requestLine, std::string_view host,
+                               std::string_view connection);
+
 // "GET /<path> HTTP/1.0", Host, Connection: close, User-Agent, ending in CR LF CR LF.
 std::string BuildDateRequest(std::string_view host, std::string_view path);
 

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "core/date_header.h"
 #include "core/text_split.h"
 
 namespace {
@@ -31,13 +32,7 @@ bool FindHeader(std::string_view block, std::string_view lowerName, std::string&
 }  // namespace
 
 std::string BuildKeptAliveRequest(std::string_view host, std::string_view path) {
-    std::string request;
-    request.append("HEAD /").append(path).append(" HTTP/1.1\r\n");
-    request.append("Host: ").append(host).append("\r\n");
-    request.append("Connection: keep-alive\r\n");
-    request.append("User-Agent: GetHTTP 0.0\r\n");
-    request.append("\r\n");
-    return request;
+    return BuildSourceRequest("HEAD /" + std::string(path) + " HTTP/1.1", host, "keep-alive");
 }
 
 std::size_t HeaderBlockLength(std::string_view received) {

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr wchar_t kAgent[] = L"GetHTTP 0.0";
 // Finding and fetching a configuration script: a network without one answers at once, one
 // that drops the queries is given up on after this.
 constexpr int kScriptLimitMs = 5000;
@@ -59,8 +58,8 @@ bool ProxyFinder::FromScript(std::string_view scheme, std::string_view host, std
         return false;
     }
     if (!scriptSession_) {
-        scriptSession_.reset(api->Open(kAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                                       WINHTTP_NO_PROXY_BYPASS, 0));
+        scriptSession_.reset(api->Open(kWinHttpAgent, WINHTTP_ACCESS_TYPE_NO_PROXY,
+                                       WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
         if (!scriptSession_) {
             return false;
         }

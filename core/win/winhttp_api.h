@@ -9,6 +9,9 @@
 
 #include "core/win/unique_handle.h"
 
+// The User-Agent of every WinHTTP session: the same as the plain request's.
+inline constexpr wchar_t kWinHttpAgent[] = L"GetHTTP 0.0";
+
 // The entry points this program uses; the types are those the header declares.
 struct WinHttpApi {
     decltype(&::WinHttpOpen) Open;

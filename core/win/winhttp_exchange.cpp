@@ -10,8 +10,6 @@
 
 namespace {
 
-// The same User-Agent as the plain request's.
-constexpr wchar_t kAgent[] = L"GetHTTP 0.0";
 constexpr DWORD kProxyCredentialsStatus = 407;
 constexpr DWORD kBadGatewayStatus = 502;
 constexpr DWORD kGatewayTimeoutStatus = 504;
@@ -114,9 +112,9 @@ bool WinHttpConnection::Open() {
     }
     const std::wstring proxy = Widen(target_.Proxy.HostAndPort());
     session_.reset(target_.Proxy.Direct()
-                       ? api->Open(kAgent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                                   WINHTTP_NO_PROXY_BYPASS, 0)
-                       : api->Open(kAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.c_str(),
+                       ? api->Open(kWinHttpAgent, WINHTTP_ACCESS_TYPE_NO_PROXY,
+                                   WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0)
+                       : api->Open(kWinHttpAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.c_str(),
                                    WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session_) {
         return false;
