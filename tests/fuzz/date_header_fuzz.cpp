@@ -1,4 +1,5 @@
-// Fuzzes the path of a source's answer: header scan, value parsing, splitting and formatting.
+// Fuzzes the path of a source's answer: header scan, value parsing, splitting and formatting,
+// and the kept-alive and proxied answers' header block.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -6,6 +7,8 @@
 #include <string_view>
 
 #include "core/date_header.h"
+#include "core/kept_alive_request.h"
+#include "core/proxy_route.h"
 #include "core/serial_date.h"
 
 namespace {
@@ -59,6 +62,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         CheckSplit(AddHours(8, utc));
     }
+
+    // A header block ends with its empty line and lies inside what arrived.
+    const std::size_t blockLength = HeaderBlockLength(received);
+    Check(blockLength == 0 ||
+          (blockLength <= size && received.substr(0, blockLength).ends_with("\r\n\r\n")));
+    KeepsConnectionOpen(received.substr(0, blockLength));
+    IsProxyFailureAnswer(received);
 
     const double timeOfDay = TimeOfDayValue(received);
     Check(timeOfDay >= 0.0 && timeOfDay < 1.0);

@@ -1,4 +1,5 @@
-// Fuzzes URL splitting and text splitting with arbitrary bytes.
+// Fuzzes URL splitting, text splitting and the choice of a proxy with arbitrary bytes.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -6,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/proxy_route.h"
 #include "core/text_split.h"
 #include "core/url.h"
 
@@ -57,6 +59,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
             Check(joined == subject);
         }
+    }
+
+    // Windows' proxy settings up to the first newline, its bypass list after it.
+    const std::size_t newline = std::min(text.find('\n'), size);
+    for (const std::string_view scheme : {"http", "https"}) {
+        const ProxyEndpoint proxy =
+            ChooseProxy(text.substr(0, newline), text.substr(newline), scheme, "www.example.com");
+        Check(proxy.Direct() || proxy.Port != 0);
     }
 
     Check(LeadingInteger(text) >= 0);
