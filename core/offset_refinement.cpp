@@ -84,8 +84,8 @@ public:
 
 private:
     // The centre of what the bounds allow, or while the first answer still guides, of what both
-    // allow; an edge that only the first answer supports is tested once two cuts have not
-    // passed it.
+    // allow; an edge that only the first answer supports is tested by the next cut once
+    // kCutsBeforePriorEdgeTest cuts have left it standing.
     Cut ChooseCut(const std::optional<ConnectionBounds>& state) {
         if (!state) {
             return {prior_.CentreDays(), false};  // the connection's first exchange

@@ -39,7 +39,7 @@ struct SilentRunFacts {
     bool Accepted = false;       // Windows set the clock
     std::uint32_t Error = 0;     // why Windows refused it
     double ChangeSeconds = 0.0;  // the change asked for
-    std::string_view SourceUrl;  // the source that answered, as listed
+    std::string_view SourceUrl;  // the source that answered, as it was asked
     bool Secure = false;         // it answered over HTTPS with a checked certificate
     double IntervalMs = 0.0;     // the width of the final bounds of its offset
 };

@@ -1,4 +1,5 @@
-// Owner for kernel object handles that CloseHandle releases (threads, pipes, events).
+// Owners for kernel object handles that CloseHandle releases: threads, pipes, events, and files,
+// whose empty value is INVALID_HANDLE_VALUE.
 #pragma once
 
 #include <windows.h>
@@ -11,3 +12,10 @@ struct KernelHandleTraits {
     static void Close(Type handle) { CloseHandle(handle); }
 };
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+
+struct FileHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type handle) { CloseHandle(handle); }
+};
+using UniqueFileHandle = UniqueHandle<FileHandleTraits>;

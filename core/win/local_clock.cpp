@@ -157,12 +157,7 @@ ClockReading ReadClock() {
 }
 
 double CurrentZoneBiasDays() {
-    SYSTEMTIME utc{};
-    SYSTEMTIME local{};
-    if (!ReadUtc(&utc) || !activeClock.UtcToLocalTime(&utc, &local)) {
-        return 0.0;
-    }
-    return SerialFromSystemTime(local) - SerialFromSystemTime(utc);
+    return ReadClock().ZoneBiasDays;
 }
 
 DateSeparators UserDateSeparators() {

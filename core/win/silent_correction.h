@@ -55,7 +55,7 @@ struct SilentCorrectionReport {
     };
     Outcome Result = Outcome::NotRequested;
     ClockCorrection Correction;  // Corrected and Refused only
-    std::string SourceUrl;       // the source that answered, as listed
+    std::string SourceUrl;       // the source that answered, as it was asked ("https://…")
     bool Secure = false;         // the answer came over HTTPS with a checked certificate
     double IntervalMs = 0.0;     // the width of the final bounds of the source's offset
 };

@@ -2,11 +2,10 @@
 // administrators can make or hold.
 #include <windows.h>
 
-#include <sddl.h>
-
 #include <utility>
 
 #include "core/win/kernel_handle.h"
+#include "core/win/security_descriptor.h"
 #include "core/win/silent_correction.h"
 #include "core/win/unique_handle.h"
 
@@ -42,13 +41,6 @@ struct NamespaceTraits {
     static void Close(Type privateNamespace) { ClosePrivateNamespace(privateNamespace, 0); }
 };
 using UniqueNamespace = UniqueHandle<NamespaceTraits>;
-
-struct LocalMemoryTraits {
-    using Type = PSECURITY_DESCRIPTOR;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type memory) { LocalFree(memory); }
-};
-using UniqueLocalDescriptor = UniqueHandle<LocalMemoryTraits>;
 
 // The turn this process took, and the namespace it lies in. Never given back: the process ends
 // right after its correction, and the system releases the mutex then.
@@ -96,12 +88,7 @@ bool TakeSilentCorrectionTurn() {
         // rights: held.
         return TakeTurnNamed(kGlobalTurnName, nullptr, true);
     }
-    const UniqueLocalDescriptor descriptor = [] {
-        PSECURITY_DESCRIPTOR made = nullptr;
-        ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdministratorsOnlySddl,
-                                                             SDDL_REVISION_1, &made, nullptr);
-        return UniqueLocalDescriptor(made);
-    }();
+    const UniqueLocalMemory descriptor = DescriptorFromSddl(kAdministratorsOnlySddl);
     BYTE administrators[SECURITY_MAX_SID_SIZE] = {};
     DWORD administratorsBytes = sizeof(administrators);
     HANDLE rawBoundary = boundary.release();  // the call may replace it with a larger one

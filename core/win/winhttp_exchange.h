@@ -30,8 +30,6 @@ class WinHttpConnection {
 public:
     explicit WinHttpConnection(WinHttpTarget target);
 
-    const WinHttpTarget& Target() const { return target_; }
-
     // One HEAD request, sent at sendAtUtc and given up after limitMs or at deadlineUtc, whichever
     // comes first; with sendAtUtc 0, sent at once and given up after limitMs. The stamps hold the
     // answer between them: the first is taken once the connection and, over HTTPS, the handshake

@@ -51,7 +51,7 @@ TEST(ProtectedFolder, TrustsOnlyAFolderThatNoOtherAccountCanChange) {
     ASSERT_TRUE(ConvertStringSidToSidW(kProgramFilesOwner, &trustedOwner));
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.Sddl));
-        const UniqueSecurityDescriptor descriptor = DescriptorFromSddl(c.Sddl);
+        const UniqueLocalMemory descriptor = DescriptorFromSddl(c.Sddl);
         ASSERT_TRUE(descriptor);
         EXPECT_EQ(IsProtectedFolderSecurity(descriptor.get(), trustedOwner), c.Trusted);
     }

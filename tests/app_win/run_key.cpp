@@ -8,14 +8,12 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/autostart/event_entries.h"
 #include "app/win/app_info.h"
 #include "core/win/wide_text.h"
 #include "app/autostart/win/logon_task.h"
 
 namespace {
-
-constexpr wchar_t kEventSourceKey[] =
-    L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Quelan_Tikora";
 
 // Protected from inheritance, key-read for Everyone and nothing else.
 constexpr wchar_t kEveryoneMayOnlyRead[] = L"D:P(A;;KR;;;WD)";
@@ -133,7 +131,7 @@ bool PlantForeignFolder() {
 std::optional<std::wstring> EventMessageFile() {
     wchar_t file[MAX_PATH] = {};
     DWORD sizeBytes = sizeof(file) - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, kEventSourceKey, L"EventMessageFile",
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, Widen(kEventSourceKeyPath).c_str(), L"EventMessageFile",
                      RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, file,
                      &sizeBytes) != ERROR_SUCCESS) {
         return std::nullopt;
@@ -143,7 +141,7 @@ std::optional<std::wstring> EventMessageFile() {
 
 void AutostartCleanup::Clean() {
     DeleteRunValue();
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEventSourceKey);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, Widen(kEventSourceKeyPath).c_str());
     RemoveDirectoryW(TaskFilePath().c_str());
     DeleteLogonTask();
     DeleteFileW(CopyPath().c_str());

@@ -1,5 +1,5 @@
 // Finding the Date header in a source's answer, turning its value into a UTC SerialDate, and
-// whether that time can be true.
+// whether that time can be true; where a kept-alive answer ends, and whether it keeps the line.
 #include "core/date_header.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/kept_alive_request.h"
 #include "core/network_estimate.h"
 
 namespace {
@@ -182,6 +183,29 @@ TEST(DateHeaderChain, AnswerToNetworkTimeReadout) {
     const SerialDate network = AddHours(8, ParseDateHeaderValue(scan.Value));
     EXPECT_EQ(46363.01975694444, network);
     EXPECT_EQ("2026-12-07 00:28:27", FormatSerialDate(network, "yyyy-mm-dd hh:mm:ss", {}));
+}
+
+// A kept-alive answer's headers end at the empty line; HTTP/1.1 keeps the connection unless it
+// says close, HTTP/1.0 only when it says keep-alive, names and tokens in any case.
+TEST(KeptAliveAnswer, EndsAtTheEmptyLineAndKeepsTheConnectionAsHttpSays) {
+    const struct {
+        const char* Received;
+        size_t HeaderBytes;
+        bool KeepsOpen;
+    } cases[] = {
+        {"HTTP/1.1 200 OK\r\nDate: x\r\n\r\n", 28, true},
+        {"HTTP/1.1 200 OK\r\ncOnNeCtIoN :  Close\r\n\r\nbody", 40, false},
+        {"HTTP/1.1 200 OK\r\nConnection: keep-alive, close\r\n\r\n", 50, false},
+        {"HTTP/1.0 200 OK\r\nDate: x\r\n\r\n", 28, false},
+        {"HTTP/1.0 200 OK\r\nConnection: Keep-Alive\r\n\r\n", 43, true},
+        {"HTTP/1.1 200 OK\r\nDate: x\r\n", 0, true},  // not all here yet
+    };
+    for (const auto& c : cases) {
+        const std::string_view received(c.Received);
+        EXPECT_EQ(HeaderBlockLength(received), c.HeaderBytes) << c.Received;
+        const size_t end = c.HeaderBytes == 0 ? received.size() : c.HeaderBytes;
+        EXPECT_EQ(KeepsConnectionOpen(received.substr(0, end)), c.KeepsOpen) << c.Received;
+    }
 }
 
 }  // namespace

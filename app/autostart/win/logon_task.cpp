@@ -13,6 +13,7 @@
 #include "app/autostart/autostart_entry.h"
 #include "app/autostart/logon_task_definition.h"
 #include "app/autostart/win/com_ownership.h"
+#include "core/win/security_descriptor.h"
 #include "core/win/wide_text.h"
 
 namespace {
@@ -92,11 +93,9 @@ HRESULT DeleteTaskIn(ITaskFolder* folder) {
 // True when the account is LocalSystem: the scheduler may give it back as its SID or by a name.
 bool IsLocalSystem(const std::wstring& account) {
     PSID sid = nullptr;
-    bool system = false;
     if (account.rfind(L"S-", 0) == 0 && ConvertStringSidToSidW(account.c_str(), &sid)) {
-        system = IsWellKnownSid(sid, WinLocalSystemSid) != FALSE;
-        LocalFree(sid);
-        return system;
+        const UniqueLocalMemory owned(sid);
+        return IsWellKnownSid(sid, WinLocalSystemSid) != FALSE;
     }
     BYTE named[SECURITY_MAX_SID_SIZE] = {};
     DWORD namedBytes = sizeof(named);

@@ -194,7 +194,7 @@ bool MoveAside(const std::wstring& folder) {
 // A file of its own, made only if nothing has that name (a link planted there included), with
 // the protected descriptor, open for writing and for being renamed or deleted through the handle.
 UniqueFileHandle CreateNewCopyFile(const std::wstring& folder) {
-    const UniqueSecurityDescriptor descriptor = DescriptorFromSddl(kProtectedFileSddl);
+    const UniqueLocalMemory descriptor = DescriptorFromSddl(kProtectedFileSddl);
     if (!descriptor) {
         return {};
     }

@@ -34,9 +34,8 @@ bool IsTrustedSid(PSID sid, PSID trustedOwner) {
     if (!ConvertStringSidToSidW(kTrustedInstallerSid, &trustedInstaller)) {
         return false;
     }
-    const bool same = EqualSid(sid, trustedInstaller) != FALSE;
-    LocalFree(trustedInstaller);
-    return same;
+    const UniqueLocalMemory owned(trustedInstaller);
+    return EqualSid(sid, trustedInstaller) != FALSE;
 }
 
 // True when no entry lets an untrusted account change the folder. Entries that only pass on to
@@ -89,13 +88,13 @@ UniqueFileHandle OpenFolderHandle(const std::wstring& folder, DWORD sharing) {
 }
 
 // The handle's owner and permissions; empty when they cannot be read.
-UniqueSecurityDescriptor SecurityOf(HANDLE handle, SECURITY_INFORMATION what) {
+UniqueLocalMemory SecurityOf(HANDLE handle, SECURITY_INFORMATION what) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetSecurityInfo(handle, SE_FILE_OBJECT, what, nullptr, nullptr, nullptr, nullptr,
                         &descriptor) != ERROR_SUCCESS) {
         return {};
     }
-    return UniqueSecurityDescriptor(descriptor);
+    return UniqueLocalMemory(descriptor);
 }
 
 bool IsPlainFolder(HANDLE handle) {
@@ -107,15 +106,6 @@ bool IsPlainFolder(HANDLE handle) {
 }
 
 }  // namespace
-
-UniqueSecurityDescriptor DescriptorFromSddl(const wchar_t* sddl) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
-                                                              nullptr)) {
-        return {};
-    }
-    return UniqueSecurityDescriptor(descriptor);
-}
 
 bool IsProtectedFolderSecurity(PSECURITY_DESCRIPTOR descriptor, PSID trustedOwner) {
     PSID owner = nullptr;
@@ -137,9 +127,8 @@ UniqueFileHandle OpenExistingProtectedFolder(const std::wstring& folder) {
     if (!parent || !handle || !IsPlainFolder(handle.get())) {
         return {};
     }
-    const UniqueSecurityDescriptor parentSecurity =
-        SecurityOf(parent.get(), OWNER_SECURITY_INFORMATION);
-    const UniqueSecurityDescriptor security =
+    const UniqueLocalMemory parentSecurity = SecurityOf(parent.get(), OWNER_SECURITY_INFORMATION);
+    const UniqueLocalMemory security =
         SecurityOf(handle.get(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION);
     PSID parentOwner = nullptr;
     BOOL defaulted = FALSE;
@@ -152,7 +141,7 @@ UniqueFileHandle OpenExistingProtectedFolder(const std::wstring& folder) {
 }
 
 UniqueFileHandle OpenProtectedFolder(const std::wstring& folder) {
-    const UniqueSecurityDescriptor descriptor = DescriptorFromSddl(kProtectedFolderSddl);
+    const UniqueLocalMemory descriptor = DescriptorFromSddl(kProtectedFolderSddl);
     if (!descriptor) {
         return {};
     }

@@ -6,22 +6,8 @@
 
 #include <string>
 
-#include "core/win/unique_handle.h"
-
-struct FileHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Type handle) { CloseHandle(handle); }
-};
-using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
-
-// A security descriptor that LocalFree releases (what the SDDL conversions return).
-struct LocalDescriptorTraits {
-    using Type = PSECURITY_DESCRIPTOR;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type descriptor) { LocalFree(descriptor); }
-};
-using UniqueSecurityDescriptor = UniqueHandle<LocalDescriptorTraits>;
+#include "core/win/kernel_handle.h"
+#include "core/win/security_descriptor.h"
 
 // Owner Administrators; SYSTEM and Administrators full control, Users read and execute; nothing
 // inherited from Program Files. The folder's entries pass on to what is made in it.
@@ -29,9 +15,6 @@ inline constexpr wchar_t kProtectedFolderSddl[] =
     L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FRFX;;;BU)";
 // The same for a file made in it.
 inline constexpr wchar_t kProtectedFileSddl[] = L"O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FRFX;;;BU)";
-
-// The descriptor of an SDDL text; empty when Windows cannot read it.
-UniqueSecurityDescriptor DescriptorFromSddl(const wchar_t* sddl);
 
 // True when a folder with this descriptor may hold what SYSTEM runs: its owner is SYSTEM,
 // Administrators, TrustedInstaller or trustedOwner, and no other account may write into it,
