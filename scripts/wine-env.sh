@@ -41,9 +41,16 @@ wine_env_display() {
 }
 
 # The prefix with a CJK font standing in for the form's face name, at 96 DPI.
+#
+# The end-to-end tests mount overlays over the prefix's folder and start wineservers of their own
+# on it, which read the registry from its files. A wineserver keeps the registry in memory and
+# writes it out only every half minute or when it ends, so a prefix made a moment ago has no
+# registry files yet: an overlay then starts without one (no crypto providers are registered, and
+# every RSA root fails its signature check). So the set-up runs without a persistent server and
+# waits for it to end, which writes the registry out; then a server and the prefix's services are
+# started for the tests that run in the prefix itself.
 wine_env_prefix() {
     mkdir -p "$WINEPREFIX"
-    wineserver -p >/dev/null 2>&1 || true
     wine wineboot </dev/null >/dev/null 2>&1
     local replacements='HKCU\Software\Wine\Fonts\Replacements'
     wine reg add "$replacements" /v "Microsoft YaHei" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
@@ -59,6 +66,14 @@ wine_env_prefix() {
     [ -n "$TIKORA_XVFB_PID" ] && managed=N
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d "$managed" /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1
+    wineserver -w
+    if [ ! -s "$WINEPREFIX/system.reg" ]; then
+        echo "the Wine prefix $WINEPREFIX has no registry file after its set-up" >&2
+        return 1
+    fi
+    # Services already running keep CTest from waiting on Wine's helpers (they inherit stderr).
+    wineserver -p >/dev/null 2>&1 || true
+    wine wineboot </dev/null >/dev/null 2>&1
 }
 
 wine_env_start() {

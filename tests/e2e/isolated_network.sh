@@ -118,7 +118,12 @@ use_overlay_prefix() {
     local work=$1
     # shellcheck source-path=SCRIPTDIR source=../../scripts/wine-vars.sh
     source "$root/scripts/wine-vars.sh"
-    mkdir -p "$WINEPREFIX" "$work/upper" "$work/overlay-work" "$work/prefix"
+    # An overlay over a prefix whose registry is not yet on disk would start without one.
+    if [ ! -s "$WINEPREFIX/system.reg" ]; then
+        echo "the prefix $WINEPREFIX has no registry file: run the tests through scripts/test.sh" >&2
+        exit 1
+    fi
+    mkdir -p "$work/upper" "$work/overlay-work" "$work/prefix"
     mount -t overlay overlay \
         -o "lowerdir=$WINEPREFIX,upperdir=$work/upper,workdir=$work/overlay-work" "$work/prefix"
     export WINEPREFIX="$work/prefix"
