@@ -31,10 +31,11 @@ struct Cut {
 
 class Narrowing {
 public:
-    Narrowing(const NetworkReading& first, bool firstOnConnection, NarrowingLink& link)
+    Narrowing(const NetworkReading& first, bool firstOnConnection, NarrowingLink& link,
+              SerialDate windowEndUtc)
         : first_(first),
           link_(link),
-          deadline_(first.UtcAfterRead + kNarrowingWindowDays),
+          deadline_(windowEndUtc),
           prior_(WidestBoundsOfAnswer(first)),
           priorInUse_(!firstOnConnection),
           leadDays_(firstOnConnection ? 0.0 : first.ConnectDays) {
@@ -215,5 +216,10 @@ private:
 
 RefinedOffset RefineOffset(const NetworkReading& first, bool firstOnConnection,
                            NarrowingLink& link) {
-    return Narrowing(first, firstOnConnection, link).Run();
+    return RefineOffset(first, firstOnConnection, link, first.UtcAfterRead + kNarrowingWindowDays);
+}
+
+RefinedOffset RefineOffset(const NetworkReading& first, bool firstOnConnection, NarrowingLink& link,
+                           SerialDate windowEndUtc) {
+    return Narrowing(first, firstOnConnection, link, windowEndUtc).Run();
 }

@@ -61,3 +61,7 @@ struct RefinedOffset {
 // could not be confirmed. Where the connection gave no answer at all, the result is `first`'s.
 RefinedOffset RefineOffset(const NetworkReading& first, bool firstOnConnection,
                            NarrowingLink& link);
+// The same, ending by windowEndUtc instead: a source asked beside the first one to answer ends
+// with it.
+RefinedOffset RefineOffset(const NetworkReading& first, bool firstOnConnection, NarrowingLink& link,
+                           SerialDate windowEndUtc);

@@ -43,15 +43,54 @@ std::string CorrectionRefusedText(std::uint32_t error) {
     return std::string(kCorrectionFailedLine) + "\r\n" + ClockRefusalCause(error);
 }
 
+namespace {
+
+// The sources the offset rests on, one after the other.
+std::string CountedSources(const SilentRunFacts& facts) {
+    std::string named;
+    for (const SourceFact& source : facts.Sources) {
+        if (source.Role == SourceRole::Counted) {
+            named += (named.empty() ? "" : "、") + source.Url;
+        }
+    }
+    return named;
+}
+
+// What the other sources said, a line each after the first line break; empty when every source
+// asked agreed.
+std::string AgreementNote(const SilentRunFacts& facts) {
+    std::string note;
+    if (facts.Kind == Agreement::NoMajority) {
+        note += "\r\n时间源之间互不一致，没有多数：按最先回答的时间源校正。";
+    }
+    for (const SourceFact& source : facts.Sources) {
+        if (source.Role == SourceRole::LeftOut) {
+            note += "\r\n" + std::string(facts.Kind == Agreement::NoMajority ? "" : "未采用 ") +
+                    source.Url + "：与所设时间相差 " +
+                    Formatted(source.DifferenceMs < 0.0 ? "-%.1f" : "+%.1f",
+                              std::fabs(source.DifferenceMs)) +
+                    " 毫秒。";
+        } else if (source.Role == SourceRole::NoPart && !source.Url.empty()) {
+            note += "\r\n" + source.Url + " 没有给出可比较的结果。";
+        }
+    }
+    return note;
+}
+
+}  // namespace
+
 EventEntry SilentRunEntry(const SilentRunFacts& facts) {
     EventEntry entry;
-    entry.Kind = facts.Accepted ? EventKind::Information : EventKind::Error;
+    entry.Kind = !facts.Accepted                       ? EventKind::Error
+                 : facts.Kind == Agreement::NoMajority ? EventKind::Warning
+                                                       : EventKind::Information;
     entry.MessageId = facts.Accepted ? kClockCorrectedMessage : kClockRefusedMessage;
-    entry.Strings = {SignedSeconds(facts.ChangeSeconds), std::string(facts.SourceUrl),
+    entry.Strings = {SignedSeconds(facts.ChangeSeconds), CountedSources(facts),
                      facts.Secure ? "HTTPS" : "HTTP", Formatted("%.1f", facts.IntervalMs)};
     if (!facts.Accepted) {
         entry.Strings.push_back(ClockRefusalCause(facts.Error));
     }
+    entry.Strings.push_back(AgreementNote(facts));
     return entry;
 }
 

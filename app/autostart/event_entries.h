@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/autostart/autostart_entry.h"
+#include "core/source_agreement.h"
 
 // The source the entries are written under, registered when the box is ticked.
 inline constexpr std::string_view kEventSourceName = kAutostartValueName;
@@ -19,9 +20,11 @@ inline constexpr std::string_view kEventSourceKeyPath =
 
 // The message table's numbers (resources/event_messages.mc). Each entry's strings fill its
 // message's inserts %1, %2, ... in order.
-inline constexpr std::uint32_t kClockCorrectedMessage = 1;  // change, source, protocol, interval
-inline constexpr std::uint32_t kClockRefusedMessage = 2;    // the same, then the cause
-inline constexpr std::uint32_t kNoAnswerMessage = 3;        // minutes without an answer
+// change, sources, protocol, interval, the sources' agreement
+inline constexpr std::uint32_t kClockCorrectedMessage = 1;
+// change, sources, protocol, interval, the cause, the sources' agreement
+inline constexpr std::uint32_t kClockRefusedMessage = 2;
+inline constexpr std::uint32_t kNoAnswerMessage = 3;  // minutes without an answer
 
 // A silent run that has been waiting this long without any answer says so, once.
 inline constexpr double kNoAnswerWarningSeconds = 10 * 60;
@@ -34,17 +37,28 @@ struct EventEntry {
     std::vector<std::string> Strings;  // UTF-8
 };
 
+// One source the silent run asked.
+struct SourceFact {
+    std::string Url;  // as it was asked
+    SourceRole Role = SourceRole::NoPart;
+    double DifferenceMs = 0.0;  // its estimate minus the one set, when it took part
+};
+
 // What a silent run did with the clock.
 struct SilentRunFacts {
     bool Accepted = false;       // Windows set the clock
     std::uint32_t Error = 0;     // why Windows refused it
     double ChangeSeconds = 0.0;  // the change asked for
-    std::string_view SourceUrl;  // the source that answered, as it was asked
-    bool Secure = false;         // it answered over HTTPS with a checked certificate
-    double IntervalMs = 0.0;     // the width of the final bounds of its offset
+    bool Secure = false;         // the sources answered over HTTPS with a checked certificate
+    double IntervalMs = 0.0;     // the width of the final bounds of the offset
+    Agreement Kind = Agreement::Alone;
+    std::vector<SourceFact> Sources;  // the ones asked, in the list's order
 };
 
-// Information when the clock was set, an error when Windows refused it.
+// Information when the clock was set, a warning when it was set although the sources disagreed
+// without a majority, an error when Windows refused it. The sources named are the ones the
+// offset rests on; every other source asked is named with its difference, or as having given
+// nothing to compare.
 EventEntry SilentRunEntry(const SilentRunFacts& facts);
 
 // The warning of a run that has waited secondsWaited without an answer and still retries.

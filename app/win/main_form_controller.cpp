@@ -57,9 +57,7 @@ std::string FormatNow() {
 
 int OnFormCreated(HWND form, LPARAM) {
     TakeMainFormControls(form);
-    // Until a source answers, the network face shows the computer's own clock, and a click sets
-    // the clock to its own reading.
-    NetworkOffset.store(OffsetShowingLocalClock(), std::memory_order_relaxed);
+    ShowLocalClockUntilMeasured();
     // The read-outs hold their first values before the form is shown.
     RefreshReadouts(form, kReadoutTimerId);
     RetryStartLater(form, RequestMeasurement(form));

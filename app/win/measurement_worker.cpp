@@ -1,5 +1,6 @@
-// The background measurement of the network offset: one worker at a time, trying again every
-// 5 s until a source answers, then narrowing that source's offset down; never waited for.
+// The background measurement of the network offset: one worker at a time, trying again 5 s
+// after a round in which no source answered, then narrowing every source's offset down; never
+// waited for.
 #include "app/win/measurement_worker.h"
 
 #include <process.h>
@@ -15,15 +16,14 @@
 
 namespace {
 
-SourceAnswer AskBuiltInSources() {
-    return AskTimeSources();
+NetworkMeasurement MeasureBuiltInSources(const MeasurementObserver& observer) {
+    return MeasureNetworkOffset(BuiltInSources(), observer);
 }
 
 // The seam's entries are read by workers while the UI thread runs; atomics keep a test's
 // replacement from being seen half-written.
 std::atomic<bool (*)()> AutostartCheck{&CheckAutostartRegistration};
-std::atomic<SourceAnswer (*)()> Ask{&AskBuiltInSources};
-std::atomic<RefinedOffset (*)(SourceAnswer&, NarrowedCallback, void*)> Narrow{&NarrowSourceAnswer};
+std::atomic<NetworkMeasurement (*)(const MeasurementObserver&)> Measure{&MeasureBuiltInSources};
 
 std::atomic<int> RunningWorkers{0};
 
@@ -34,25 +34,56 @@ std::atomic<int> RunningWorkers{0};
 std::mutex stateLock;
 unsigned newestRequest = 0;
 bool workerRunning = false;
-bool quietRun = false;        // the running worker measures quietly
-double bestOffsetDays = 0.0;  // BestOffsetSoFar
-// How exact the offset in force is: its bounds' width when it was stored (infinite while none
-// is measured) and when that was, on GetTickCount64, which no change of the clock moves.
-double storedWidthDays = HUGE_VAL;
-ULONGLONG storedTick = 0;
+bool quietRun = false;  // the running worker measures quietly
 
-// With the lock held.
-void NoteStoredWidth(double widthDays) {
-    storedWidthDays = widthDays;
-    storedTick = GetTickCount64();
-}
+// The offset in force, all of it in one place: what the read-outs show (NetworkTime and
+// NetworkOffset, which the UI thread reads without the lock; only this record writes them), how
+// exact it is, and the best estimate while a measurement is being narrowed down. With the lock
+// held.
+struct OffsetInForce {
+    // Its bounds' width when it was stored (infinite while none is measured) and when that was,
+    // on GetTickCount64, which no change of the clock moves.
+    double WidthDays = HUGE_VAL;
+    ULONGLONG StoredTick = 0;
+    double BestDays = 0.0;  // BestOffsetSoFar
 
-// With the lock held: whether new bounds are narrower than those in force, these widened for
-// the drift since they were measured.
-bool NarrowerThanStored(const OffsetBounds& bounds) {
-    const double ageSeconds = static_cast<double>(GetTickCount64() - storedTick) / 1000.0;
-    return bounds.WidthDays() < AgedWidthDays(storedWidthDays, ageSeconds);
-}
+    // A first answer, or none (NetworkTime 0: the read-out says fetching).
+    void StoreFirstAnswer(const NetworkReading& first) {
+        if (StoreNetworkMeasurement(first)) {
+            NoteWidth(BoundsOfAnswer(first).WidthDays());
+        }
+        BestDays = NetworkOffset.load(std::memory_order_relaxed);
+    }
+    void StoreMeasurement(const NetworkMeasurement& measurement) {
+        StoreRefinedMeasurement(measurement.First, measurement.Bounds);
+        NoteWidth(measurement.Bounds.WidthDays());
+        BestDays = NetworkOffset.load(std::memory_order_relaxed);
+    }
+    // Whether new bounds are narrower than those in force, these widened for the drift since
+    // they were measured.
+    bool NarrowerThanStored(const OffsetBounds& bounds) const {
+        const double ageSeconds = static_cast<double>(GetTickCount64() - StoredTick) / 1000.0;
+        return bounds.WidthDays() < AgedWidthDays(WidthDays, ageSeconds);
+    }
+    // Until the next measurement is stored, the network time shown is the computer's wall clock
+    // (the offset at which it is, after a correction), or unknown (after a change of the clock).
+    void ShowLocalClock(double shownAsLocalDays) {
+        NetworkOffset.store(shownAsLocalDays, std::memory_order_relaxed);
+        BestDays = shownAsLocalDays;
+        NoteWidth(HUGE_VAL);
+    }
+    void Forget() {
+        NetworkTime.store(0.0, std::memory_order_relaxed);
+        NoteWidth(HUGE_VAL);
+    }
+
+private:
+    void NoteWidth(double widthDays) {
+        WidthDays = widthDays;
+        StoredTick = GetTickCount64();
+    }
+};
+OffsetInForce offsetInForce;
 
 // Cuts a worker's pause between two tries short when a new request comes. Never closed: a
 // worker may still wait on it while the process ends.
@@ -74,66 +105,67 @@ Turn TakeTurn() {
     return {newestRequest, quietRun};
 }
 
-// A loud round's narrowing, before each exchange: the best estimate so far, for a click
-// meanwhile. A request that came meanwhile (a click, a change of the clock) makes the rest of
-// the narrowing useless.
-bool NarrowedForRequest(const OffsetBounds& bounds, void* context) {
-    const std::lock_guard<std::mutex> lock(stateLock);
-    if (*static_cast<const unsigned*>(context) != newestRequest) {
-        return false;
+// One round's view of its measurement.
+struct Round {
+    HWND Form = nullptr;
+    Turn Turn;
+};
+
+// Loud rounds store the first answer at once and tell the form; quiet ones store only the
+// agreed offset. A request that came meanwhile (a click, a change of the clock) makes the rest
+// of the measurement useless.
+bool OnFirstAnswer(const NetworkReading& first, void* context) {
+    const Round& round = *static_cast<const Round*>(context);
+    {
+        const std::lock_guard<std::mutex> lock(stateLock);
+        if (round.Turn.Request != newestRequest) {
+            return false;
+        }
+        if (!round.Turn.Quiet) {
+            offsetInForce.StoreFirstAnswer(first);
+        }
     }
-    bestOffsetDays = bounds.CentreDays();
+    if (!round.Turn.Quiet) {
+        // The button comes back only for the offset in force (the UI thread checks).
+        SendMessageW(round.Form, kMeasurementStoredMessage, round.Turn.Request, 0);
+    }
     return true;
 }
 
-// A quiet round's: it only looks out for a request that makes it useless.
-bool QuietNarrowed(const OffsetBounds&, void* context) {
+// Before each narrowing exchange: in a loud round, the first source's best estimate so far, for
+// a click meanwhile.
+bool OnNarrowed(const OffsetBounds& bounds, bool firstSource, void* context) {
+    const Round& round = *static_cast<const Round*>(context);
     const std::lock_guard<std::mutex> lock(stateLock);
-    return *static_cast<const unsigned*>(context) == newestRequest;
+    if (round.Turn.Request != newestRequest) {
+        return false;
+    }
+    if (firstSource && !round.Turn.Quiet) {
+        offsetInForce.BestDays = bounds.CentreDays();
+    }
+    return true;
 }
 
 enum class Outcome { Done, Stale, NoAnswer };
 
-// One round: the first answer, then its narrowing. Loud rounds store the first answer at once
-// and tell the form; quiet ones store only the narrowed offset.
 Outcome MeasureOnce(HWND form, Turn turn) {
-    SourceAnswer answer = Ask.load()();
-    const NetworkReading& reading = answer.First;
-    {
-        const std::lock_guard<std::mutex> lock(stateLock);
-        if (turn.Request != newestRequest) {
-            return Outcome::Stale;
-        }
-        if (!(reading.HeaderUtc > 0.0)) {
-            if (!turn.Quiet) {
-                StoreNetworkMeasurement(reading);  // NetworkTime 0: the read-out says fetching
-            }
-            return Outcome::NoAnswer;
-        }
-        if (!turn.Quiet) {
-            StoreNetworkMeasurement(reading);
-            NoteStoredWidth(BoundsOfAnswer(reading).WidthDays());
-            bestOffsetDays = NetworkOffset.load(std::memory_order_relaxed);
-        }
-    }
-    if (!turn.Quiet) {
-        // The button comes back only for the offset in force (the UI thread checks).
-        SendMessageW(form, kMeasurementStoredMessage, turn.Request, 0);
-    }
-    unsigned request = turn.Request;
-    const RefinedOffset refined =
-        Narrow.load()(answer, turn.Quiet ? &QuietNarrowed : &NarrowedForRequest, &request);
+    Round round{form, turn};
+    const NetworkMeasurement measurement = Measure.load()({&OnFirstAnswer, &OnNarrowed, &round});
     const std::lock_guard<std::mutex> lock(stateLock);
-    if (turn.Request != newestRequest) {
+    if (turn.Request != newestRequest || measurement.Abandoned) {
         return Outcome::Stale;
     }
-    // A quiet round never swaps the offset in force for a less exact one, as when its narrowing
-    // failed and only its first answer's second is left.
-    if (!turn.Quiet || NarrowerThanStored(refined.Bounds)) {
-        StoreRefinedMeasurement(reading, refined.Bounds);
-        NoteStoredWidth(refined.Bounds.WidthDays());
+    if (!measurement.Answered()) {
+        if (!turn.Quiet) {
+            offsetInForce.StoreFirstAnswer({});
+        }
+        return Outcome::NoAnswer;
     }
-    bestOffsetDays = NetworkOffset.load(std::memory_order_relaxed);
+    // A quiet round never swaps the offset in force for a less exact one, as when its narrowings
+    // failed and only its first answer's second is left.
+    if (!turn.Quiet || offsetInForce.NarrowerThanStored(measurement.Bounds)) {
+        offsetInForce.StoreMeasurement(measurement);
+    }
     workerRunning = false;
     return Outcome::Done;
 }
@@ -155,7 +187,7 @@ unsigned __stdcall MeasurementWorker(void* formArgument) {
         if (outcome == Outcome::NoAnswer) {
             if (turn.Quiet) {
                 const std::lock_guard<std::mutex> lock(stateLock);
-                if (quietRun) {  // no loud request came meanwhile: the next hour tries again
+                if (quietRun) {  // no loud request came meanwhile: the next quarter tries again
                     workerRunning = false;
                     break;
                 }
@@ -187,7 +219,7 @@ bool StartWorkerLocked(HWND form) {
 bool RequestLocked(HWND form) {
     ++newestRequest;
     quietRun = false;
-    bestOffsetDays = NetworkOffset.load(std::memory_order_relaxed);
+    offsetInForce.BestDays = NetworkOffset.load(std::memory_order_relaxed);
     if (workerRunning) {
         SetEvent(WakeEvent());
         return true;
@@ -199,7 +231,13 @@ bool RequestLocked(HWND form) {
 
 MeasurementSeam InstallMeasurement(const MeasurementSeam& seam) {
     return {AutostartCheck.exchange(seam.CheckAutostartRegistration),
-            Ask.exchange(seam.AskTimeSources), Narrow.exchange(seam.NarrowSourceAnswer)};
+            Measure.exchange(seam.Measure)};
+}
+
+void ShowLocalClockUntilMeasured() {
+    const double shownAsLocal = OffsetShowingLocalClock();
+    const std::lock_guard<std::mutex> lock(stateLock);
+    offsetInForce.ShowLocalClock(shownAsLocal);
 }
 
 bool RequestMeasurement(HWND form) {
@@ -212,15 +250,13 @@ bool RestartMeasurementAfterCorrection(HWND form) {
     // stored, the network time shown is the computer's own.
     const double shownAsLocal = OffsetShowingLocalClock();
     const std::lock_guard<std::mutex> lock(stateLock);
-    NetworkOffset.store(shownAsLocal, std::memory_order_relaxed);
-    NoteStoredWidth(HUGE_VAL);
+    offsetInForce.ShowLocalClock(shownAsLocal);
     return RequestLocked(form);
 }
 
 bool RestartMeasurementAfterClockChange(HWND form) {
     const std::lock_guard<std::mutex> lock(stateLock);
-    NetworkTime.store(0.0, std::memory_order_relaxed);
-    NoteStoredWidth(HUGE_VAL);
+    offsetInForce.Forget();
     return RequestLocked(form);
 }
 
@@ -235,7 +271,7 @@ bool RequestQuietMeasurement(HWND form) {
 
 double BestOffsetSoFar() {
     const std::lock_guard<std::mutex> lock(stateLock);
-    return workerRunning ? bestOffsetDays : NetworkOffset.load(std::memory_order_relaxed);
+    return workerRunning ? offsetInForce.BestDays : NetworkOffset.load(std::memory_order_relaxed);
 }
 
 bool IsNewestMeasurement(WPARAM request) {

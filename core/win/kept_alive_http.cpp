@@ -25,12 +25,26 @@ KeptAliveHttpLink::KeptAliveHttpLink(std::string_view host, std::string_view pat
                                      const SourceAddress& peer, const UtcStamps& stamps)
     : request_(BuildKeptAliveRequest(host, path)), peer_(peer), stamps_(stamps) {}
 
+KeptAliveHttpLink::KeptAliveHttpLink(std::string_view host, std::string_view path, uint16_t port,
+                                     const UtcStamps& stamps)
+    : request_(BuildKeptAliveRequest(host, path)),
+      host_(host),
+      port_(port),
+      carriesFirstAnswer_(true),
+      stamps_(stamps) {}
+
 bool KeptAliveHttpLink::Connect(SerialDate deadlineUtc) {
     if (!session_.Started()) {
         return false;
     }
-    socket_ =
-        ConnectToAddress(peer_, LimitBefore(deadlineUtc, stamps_.Now(), kKeptAliveExchangeLimitMs));
+    const unsigned limitMs = LimitBefore(deadlineUtc, stamps_.Now(), kKeptAliveExchangeLimitMs);
+    if (peer_.Length == 0) {
+        SourceConnection connection = ConnectToHost(host_, port_, limitMs);
+        peer_ = connection.Peer;
+        socket_ = std::move(connection.Socket);
+    } else {
+        socket_ = ConnectToAddress(peer_, limitMs);
+    }
     return static_cast<bool>(socket_);
 }
 

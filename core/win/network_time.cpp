@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "core/date_header.h"
@@ -137,8 +138,12 @@ SourceEndpoints BuiltInSources() {
 }
 
 SourceAnswer AskTimeSources(const SourceEndpoints& sources) {
-    SourceAnswer answer;
     ProxyFinder proxies(sources.Proxies);
+    return AskTimeSources(sources, proxies);
+}
+
+SourceAnswer AskTimeSources(const SourceEndpoints& sources, ProxyFinder& proxies) {
+    SourceAnswer answer;
     for (size_t index = 0; index < sources.Urls.size(); ++index) {
         if (AskOverHttps(sources.Urls[index], sources.HttpsPort, proxies, answer)) {
             answer.First.SourceIndex = static_cast<int>(index);
@@ -159,10 +164,63 @@ SourceAnswer AskTimeSources() {
     return AskTimeSources(BuiltInSources());
 }
 
+SourceRoute RouteToSource(const SourceEndpoints& sources, size_t index, bool secure,
+                          ProxyFinder& proxies) {
+    const SourceUrl source = SplitSourceUrl(sources.Urls[index]);
+    SourceRoute route;
+    route.Secure = secure;
+    route.Host = source.Host;
+    route.Path = source.Path;
+    route.Port = secure ? sources.HttpsPort : sources.HttpPort;
+    const std::string schemeUrl =
+        std::string(secure ? "https://" : "http://") + source.Host + "/" + source.Path;
+    route.Url = secure ? schemeUrl : std::string(sources.Urls[index]);
+    if (!source.Host.empty()) {
+        route.Proxy = proxies.For(secure ? "https" : "http", source.Host, schemeUrl);
+    }
+    return route;
+}
+
+SourceAnswer AskOnOwnConnection(const SourceRoute& route, const UtcStamps& stamps,
+                                SerialDate deadlineUtc) {
+    SourceAnswer answer;
+    answer.Stamps = stamps;
+    if (route.Host.empty()) {
+        return answer;
+    }
+    const double leftMs = (deadlineUtc - stamps.Now()) * kMillisecondsPerDay;
+    if (route.Secure || !route.Proxy.Direct()) {
+        auto connection = std::make_unique<WinHttpConnection>(
+            WinHttpTarget{route.Secure, route.Host, route.Port, route.Path, route.Proxy});
+        const double limitMs = std::min(
+            leftMs,
+            static_cast<double>(route.Secure ? kHttpsAttemptLimitMs : kWinHttpExchangeLimitMs));
+        answer.First = connection->Exchange(0.0, 0.0, limitMs, stamps).Reading;
+        answer.Link = std::make_unique<WinHttpLink>(std::move(connection), stamps, true);
+    } else {
+        answer.Link =
+            std::make_unique<KeptAliveHttpLink>(route.Host, route.Path, route.Port, stamps);
+        answer.First = answer.Link->ExchangeAt(stamps.Now(), deadlineUtc);
+    }
+    if (!(answer.First.HeaderUtc > 0.0)) {
+        answer.Link.reset();
+        answer.First = {};
+        return answer;
+    }
+    answer.Url = route.Url;
+    return answer;
+}
+
 RefinedOffset NarrowSourceAnswer(SourceAnswer& answer, NarrowedCallback narrowed, void* context) {
+    return NarrowSourceAnswer(answer, narrowed, context,
+                              answer.First.UtcAfterRead + kNarrowingWindowDays);
+}
+
+RefinedOffset NarrowSourceAnswer(SourceAnswer& answer, NarrowedCallback narrowed, void* context,
+                                 SerialDate windowEndUtc) {
     if (!(answer.First.HeaderUtc > 0.0) || !answer.Link) {
         return {BoundsOfAnswer(answer.First), 1, NarrowingEnd::NotNarrowed};
     }
     AnswerLink link(answer, narrowed, context);
-    return RefineOffset(answer.First, answer.Link->CarriesFirstAnswer(), link);
+    return RefineOffset(answer.First, answer.Link->CarriesFirstAnswer(), link, windowEndUtc);
 }

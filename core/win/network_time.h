@@ -39,8 +39,30 @@ constexpr unsigned kHttpsAttemptLimitMs = 4500;
 // as it was asked ("https://host/path" over HTTPS, as listed over plain HTTP) and CR LF go to
 // standard output as a trace line. First.HeaderUtc is 0 when no source answered.
 SourceAnswer AskTimeSources(const SourceEndpoints& sources);
+// The same with a finder of proxies that outlives the round: a measurement asks the other
+// sources through it afterwards.
+SourceAnswer AskTimeSources(const SourceEndpoints& sources, ProxyFinder& proxies);
 // The same with the built-in sources.
 SourceAnswer AskTimeSources();
+
+// How a source is reached beside the one that answered first: on the route that answer took,
+// over HTTPS or over plain HTTP, through the proxy its URL takes.
+struct SourceRoute {
+    std::string Url;  // as it is asked: "https://host/path" over HTTPS, as listed over plain HTTP
+    bool Secure = false;
+    std::string Host;
+    std::string Path;
+    uint16_t Port = 0;
+    ProxyEndpoint Proxy;  // direct when empty
+};
+SourceRoute RouteToSource(const SourceEndpoints& sources, size_t index, bool secure,
+                          ProxyFinder& proxies);
+
+// Asks a source on its route, on a kept-alive connection of its own that its first answer comes
+// on (SourceLink::CarriesFirstAnswer), giving up by deadlineUtc. Nothing is traced. The answer's
+// stamps are the ones given, so that its offset compares with the first source's.
+SourceAnswer AskOnOwnConnection(const SourceRoute& route, const UtcStamps& stamps,
+                                SerialDate deadlineUtc);
 
 // Called before every narrowing exchange with the best bounds so far; false ends the narrowing.
 using NarrowedCallback = bool (*)(const OffsetBounds& bounds, void* context);
@@ -49,3 +71,6 @@ using NarrowedCallback = bool (*)(const OffsetBounds& bounds, void* context);
 // is traced. An answer without a link keeps its own bounds.
 RefinedOffset NarrowSourceAnswer(SourceAnswer& answer, NarrowedCallback narrowed = nullptr,
                                  void* context = nullptr);
+// The same, ending by windowEndUtc.
+RefinedOffset NarrowSourceAnswer(SourceAnswer& answer, NarrowedCallback narrowed, void* context,
+                                 SerialDate windowEndUtc);

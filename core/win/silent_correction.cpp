@@ -7,6 +7,7 @@
 
 #include "core/network_state.h"
 #include "core/win/local_clock.h"
+#include "core/win/measure_network_offset.h"
 #include "core/win/network_time.h"
 #include "core/win/program_arguments.h"
 
@@ -83,8 +84,10 @@ SilentCorrectionReport SilentCorrectionFrom(const SourceEndpoints& sources,
     // No window and no limit: started at logon, the network may take a while to come up.
     const ULONGLONG startTick = GetTickCount64();
     for (;;) {
-        SourceAnswer answer = AskTimeSources(sources);
-        if (!(answer.First.HeaderUtc > 0.0)) {
+        // Corrected once, with the narrowed and agreed offset: a logon correction takes a few
+        // seconds longer.
+        NetworkMeasurement measurement = MeasureNetworkOffset(sources);
+        if (!measurement.Answered()) {
             if (observer.NoAnswerYet != nullptr) {
                 observer.NoAnswerYet(static_cast<double>(GetTickCount64() - startTick) / 1000.0,
                                      observer.Context);
@@ -92,21 +95,15 @@ SilentCorrectionReport SilentCorrectionFrom(const SourceEndpoints& sources,
             Sleep(kSourceRetryDelayMs);
             continue;
         }
-        // Corrected once, with the narrowed offset: a logon correction takes a few seconds
-        // longer.
-        const RefinedOffset refined = NarrowSourceAnswer(answer);
         // Something else set the clock meanwhile (Windows' own time service at logon, say): the
         // offset was measured against the clock before that, and would be applied on top of it.
-        if (answer.Stamps.ClockMovedDays() > kClockSetMeanwhileDays) {
+        if (measurement.ClockMovedDays > kClockSetMeanwhileDays) {
             continue;
         }
-        StoreRefinedMeasurement(answer.First, refined.Bounds);
-        report.Correction = CorrectLocalClock();
+        report.Correction = CorrectLocalClockBy(measurement.Bounds.CentreDays());
         report.Result = report.Correction.Accepted ? SilentCorrectionReport::Outcome::Corrected
                                                    : SilentCorrectionReport::Outcome::Refused;
-        report.SourceUrl = answer.Url;
-        report.Secure = answer.First.Secure;
-        report.IntervalMs = refined.Bounds.WidthDays() * kMillisecondsPerDay;
+        report.Measurement = std::move(measurement);
         return report;
     }
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/network_estimate.h"
+#include "core/network_measurement.h"
 #include "core/offset_refinement.h"
 #include "core/win/network_time.h"
 
@@ -54,10 +55,8 @@ struct SilentCorrectionReport {
         Refused,          // Windows refused to set the clock
     };
     Outcome Result = Outcome::NotRequested;
-    ClockCorrection Correction;  // Corrected and Refused only
-    std::string SourceUrl;       // the source that answered, as it was asked ("https://…")
-    bool Secure = false;         // the answer came over HTTPS with a checked certificate
-    double IntervalMs = 0.0;     // the width of the final bounds of the source's offset
+    ClockCorrection Correction;      // Corrected and Refused only
+    NetworkMeasurement Measurement;  // the one corrected from: Corrected and Refused only
 };
 
 // Told of the silent mode's long waits: called after every round in which no source answered,
@@ -68,12 +67,12 @@ struct SilentCorrectionObserver {
 };
 
 // With arguments on the command line: when another instance is correcting already, returns
-// AnotherInstance at once, without asking the network or touching the clock; otherwise asks
-// until a source answers (every 5000 ms), narrows that source's offset down
-// (NarrowSourceAnswer), corrects the clock once and says how that went. When something else set
-// the clock by more than 50 ms meanwhile, it measures again first. Without arguments returns
-// NotRequested at once. The sources are the built-in ones through the machine's proxy setting
-// (ProxySettings::Machine).
+// AnotherInstance at once, without asking the network or touching the clock; otherwise measures
+// until a source answers (MeasureNetworkOffset, again 5000 ms after a round in which none
+// did), corrects the clock once by the sources' agreed offset and says how that went. When
+// something else set the clock by more than 50 ms meanwhile, it measures again first. Without
+// arguments returns NotRequested at once. The sources are the built-in ones through the machine's
+// proxy setting (ProxySettings::Machine).
 SilentCorrectionReport SilentCorrection(const SilentCorrectionObserver& observer = {});
 // The same with the given sources (tests reach a local one).
 SilentCorrectionReport SilentCorrectionFrom(const SourceEndpoints& sources,

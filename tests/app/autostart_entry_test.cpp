@@ -108,27 +108,59 @@ TEST(AutostartFailureText, FiveLinesThatDifferOnlyInTheFirst) {
 }  // namespace
 
 // The event log's strings: the change rounded to the millisecond with its sign (the sign of the
-// digits shown), the source, the protocol, the interval to a tenth of a millisecond, and for a
-// refusal the cause with Windows' code.
-TEST(SilentRunEntry, NamesTheChangeSourceProtocolIntervalAndCause) {
+// digits shown), the sources the offset rests on, the protocol, the interval to a tenth of a
+// millisecond, for a refusal the cause with Windows' code, and what the other sources said.
+TEST(SilentRunEntry, NamesTheChangeSourcesProtocolIntervalCauseAndTheOthers) {
+    using enum SourceRole;
+    const SourceFact qq{"https://www.qq.com/", Counted, 0.2};
+    const SourceFact baidu{"https://www.baidu.com/", Counted, -0.2};
     const struct {
         SilentRunFacts Facts;
         EventKind Kind;
         std::uint32_t Message;
         std::vector<std::string> Strings;
     } cases[] = {
-        {{true, 0, 1.2344, "https://www.qq.com/", true, 3.91},
+        {{true,
+          0,
+          1.2344,
+          true,
+          3.91,
+          Agreement::Majority,
+          {baidu, qq, {"https://www.bing.com/", LeftOut, -300.04}}},
          EventKind::Information,
          kClockCorrectedMessage,
-         {"+1.234", "https://www.qq.com/", "HTTPS", "3.9"}},
-        {{true, 0, -0.0004, "http://www.bing.com/", false, 1000.0},
+         {"+1.234", "https://www.baidu.com/、https://www.qq.com/", "HTTPS", "3.9",
+          "\r\n未采用 https://www.bing.com/：与所设时间相差 -300.0 毫秒。"}},
+        {{true,
+          0,
+          -0.0004,
+          false,
+          1000.0,
+          Agreement::Alone,
+          {{"", NoPart, 0},
+           {"http://www.qq.com/", Counted, 0},
+           {"http://www.bing.com/", NoPart, 0}}},
          EventKind::Information,
          kClockCorrectedMessage,
-         {"+0.000", "http://www.bing.com/", "HTTP", "1000.0"}},
-        {{false, 1314, -25199.9625, "http://www.bing.com/", false, 7.8125},
+         {"+0.000", "http://www.qq.com/", "HTTP", "1000.0",
+          "\r\nhttp://www.bing.com/ 没有给出可比较的结果。"}},
+        {{true,
+          0,
+          0.3,
+          true,
+          1.0,
+          Agreement::NoMajority,
+          {{"https://www.baidu.com/", Counted, 0}, {"https://www.qq.com/", LeftOut, 40.25}}},
+         EventKind::Warning,
+         kClockCorrectedMessage,
+         {"+0.300", "https://www.baidu.com/", "HTTPS", "1.0",
+          "\r\n时间源之间互不一致，没有多数：按最先回答的时间源校正。"
+          "\r\nhttps://www.qq.com/：与所设时间相差 +40.2 毫秒。"}},
+        {{false, 1314, -25199.9625, false, 7.8125, Agreement::Majority, {qq, baidu}},
          EventKind::Error,
          kClockRefusedMessage,
-         {"-25199.963", "http://www.bing.com/", "HTTP", "7.8", ClockRefusalCause(1314)}},
+         {"-25199.963", "https://www.qq.com/、https://www.baidu.com/", "HTTP", "7.8",
+          ClockRefusalCause(1314), ""}},
     };
     for (const auto& c : cases) {
         const EventEntry entry = SilentRunEntry(c.Facts);

@@ -39,11 +39,11 @@ std::wstring ProgramCommand() {
 // Held shut while a test wants the first measurement still running.
 std::atomic<HANDLE> measurementGate{nullptr};
 
-SourceAnswer MeasurementThatWaitsAtTheGate() {
+NetworkMeasurement MeasurementThatWaitsAtTheGate(const MeasurementObserver& observer) {
     if (HANDLE gate = measurementGate.load()) {
         WaitForSingleObject(gate, 10000);
     }
-    return AnswerAtOnce();
+    return AnswerAtOnce(observer);
 }
 
 bool Ticked() {
@@ -55,8 +55,8 @@ protected:
     void SetUp() override {
         savedAppInfo_ = AppInfo;
         FillAppInfo(nullptr);
-        previousSeam_ = InstallMeasurement(
-            {&CheckAutostartRegistration, &MeasurementThatWaitsAtTheGate, &KeepTheFirstAnswer});
+        previousSeam_ =
+            InstallMeasurement({&CheckAutostartRegistration, &MeasurementThatWaitsAtTheGate});
     }
 
     void TearDown() override {

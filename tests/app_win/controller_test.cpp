@@ -56,7 +56,7 @@ bool FakeIsAutostartRegistered() {
     return fake.Registered.load();
 }
 
-SourceAnswer FakeFetchNetworkTime() {
+NetworkMeasurement FakeMeasure(const MeasurementObserver& observer) {
     fake.Calls.fetch_add(1);
     const int running = fake.Running.fetch_add(1) + 1;
     fake.MostRunning.store(std::max(fake.MostRunning.load(), running));
@@ -66,24 +66,17 @@ SourceAnswer FakeFetchNetworkTime() {
         WaitForSingleObject(gate, 10000);
     }
     fake.Running.fetch_sub(1);
-    if (!fake.SourceAnswers.load()) {
-        return {};
-    }
     // The middle of the header's second, 23:28:27.500 UTC, is the fake clock's time in UTC+1:
     // the offset is exactly 0.
     const SerialDate utc = CurrentUtcTime();
-    SourceAnswer answer;
-    answer.First = {SourceUtc(), utc, utc};
-    return answer;
-}
-
-RefinedOffset FakeNarrowing(SourceAnswer& answer, NarrowedCallback callback, void* context) {
+    const NetworkReading first{fake.SourceAnswers.load() ? SourceUtc() : 0.0, utc, utc};
     const double widthDays = fake.NarrowedWidthMs.load() / 86400e3;
-    if (widthDays == 0.0) {
-        return KeepTheFirstAnswer(answer, callback, context);
-    }
     const double centreDays = fake.NarrowedCentreMs.load() / 86400e3;
-    return {{centreDays - widthDays / 2, centreDays + widthDays / 2}, 12};
+    return MeasuredFrom(first,
+                        widthDays == 0.0
+                            ? BoundsOfAnswer(first)
+                            : OffsetBounds{centreDays - widthDays / 2, centreDays + widthDays / 2},
+                        observer);
 }
 
 std::string Timed(const char* date, int hour, int minute, int second) {
@@ -101,8 +94,7 @@ protected:
     }
 
     void SetUp() override {
-        previousSeam_ =
-            InstallMeasurement({&FakeIsAutostartRegistered, &FakeFetchNetworkTime, &FakeNarrowing});
+        previousSeam_ = InstallMeasurement({&FakeIsAutostartRegistered, &FakeMeasure});
         fake.Registered = false;
         fake.SourceAnswers = true;
         fake.Gate = nullptr;

@@ -17,7 +17,7 @@ bool NotRegistered() {
 }  // namespace
 
 MainFormScope::MainFormScope()
-    : previousSeam_(InstallMeasurement({&NotRegistered, &AnswerAtOnce, &KeepTheFirstAnswer})) {
+    : previousSeam_(InstallMeasurement({&NotRegistered, &AnswerAtOnce})) {
     form_ = CreateMainFormWindow(nullptr, 0);
     KillTimer(form_, kReadoutTimerId);
     PumpUntil([] { return RunningMeasurementWorkers() == 0; });

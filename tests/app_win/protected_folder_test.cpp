@@ -84,8 +84,8 @@ TEST(EventMessages, TheProgramFileHoldsEveryEntrysText) {
         EventEntry Entry;
         std::string Phrase;
     } cases[] = {
-        {SilentRunEntry({true, 0, 1.2345, "https://www.qq.com/", true, 3.9}), "已按网络时间校正"},
-        {SilentRunEntry({false, 1314, 7.0, "http://www.bing.com/", false, 7.8}),
+        {SilentRunEntry({true, 0, 1.2345, true, 3.9, Agreement::Alone, {}}), "已按网络时间校正"},
+        {SilentRunEntry({false, 1314, 7.0, false, 7.8, Agreement::Alone, {}}),
          "Windows 拒绝更改电脑时间"},
         {NoAnswerEntry(600.0), "没有时间源回答"},
     };

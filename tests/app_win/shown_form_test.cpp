@@ -27,19 +27,17 @@ bool NotRegistered() {
 
 // While set, a measurement waits before it answers: the button stays off meanwhile.
 std::atomic<bool> holdMeasurement{false};
-SourceAnswer AnswerWhenReleased() {
+NetworkMeasurement AnswerWhenReleased(const MeasurementObserver& observer) {
     while (holdMeasurement) {
         Sleep(10);
     }
-    return AnswerAtOnce();
+    return AnswerAtOnce(observer);
 }
 
 // The main form, shown and active, its first measurement over; destroyed at scope end.
 class ShownMainForm {
 public:
-    ShownMainForm()
-        : previousSeam_(
-              InstallMeasurement({&NotRegistered, &AnswerWhenReleased, &KeepTheFirstAnswer})) {
+    ShownMainForm() : previousSeam_(InstallMeasurement({&NotRegistered, &AnswerWhenReleased})) {
         form_ = CreateMainFormWindow(nullptr, 0);
         ShowWindow(form_, SW_SHOWNORMAL);
         SetForegroundWindow(form_);

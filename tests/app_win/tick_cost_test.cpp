@@ -37,8 +37,7 @@ TEST(TickCost, ThousandsOfTicksRepaintBothFacesAndLeaveNothingBehind) {
     ASSERT_TRUE(gdiplus.Started());
     FakeClockScope clock(MakeSystemTime(2026, 12, 7, 9, 30, 45, 0));
     clock.State().MillisecondsPerRead = 1000;  // the hands move from tick to tick
-    const MeasurementSeam previousSeam =
-        InstallMeasurement({&NotRegistered, &AnswerAtOnce, &KeepTheFirstAnswer});
+    const MeasurementSeam previousSeam = InstallMeasurement({&NotRegistered, &AnswerAtOnce});
 
     const HWND form = CreateMainFormWindow(nullptr, 0);
     ASSERT_NE(form, nullptr);

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Answers every HTTP request on 127.0.0.1 with the true UTC time in a Date header.
+"""Answers every HTTP request on one address with the true UTC time in a Date header.
 
-Used by the silent-mode end-to-end test as the stand-in for all three time sources.
+Used by the silent-mode end-to-end test as the stand-in for the time sources: one for all three,
+or one for each with a clock of its own.
 """
 import argparse
 import email.utils
@@ -21,7 +22,8 @@ class DateAnswer(socketserver.StreamRequestHandler):
         # times the whole exchange puts it.
         pause = self.pause_seconds()
         time.sleep(pause / 2)
-        date = email.utils.formatdate(usegmt=True)
+        ahead_ms = getattr(self.server, "ahead_ms", 0.0)
+        date = email.utils.formatdate(time.time() + ahead_ms / 1000, usegmt=True)
         time.sleep(pause / 2)
         body = b"ok"
         head = (
@@ -42,7 +44,9 @@ class DateAnswer(socketserver.StreamRequestHandler):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--address", default="127.0.0.1")
     parser.add_argument("--port", type=int, default=80)
+    parser.add_argument("--ahead-ms", type=float, default=0.0, help="how far its clock is ahead")
     parser.add_argument("--delay", type=float, default=0.0, help="seconds before listening")
     parser.add_argument(
         "--answer-delay", type=float, default=0.0, help="seconds between a request and its answer"
@@ -53,9 +57,10 @@ def main():
 
     time.sleep(args.delay)
     socketserver.TCPServer.allow_reuse_address = True
-    with socketserver.TCPServer(("127.0.0.1", args.port), DateAnswer) as server:
+    with socketserver.TCPServer((args.address, args.port), DateAnswer) as server:
         server.request_log = args.log
         server.answer_delay = args.answer_delay
+        server.ahead_ms = args.ahead_ms
         pathlib.Path(args.ready).touch()
         server.serve_forever()
 

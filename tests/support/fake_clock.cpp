@@ -97,13 +97,25 @@ void ExpectSameTime(const SYSTEMTIME& actual, const SYSTEMTIME& expected) {
     EXPECT_EQ(actual.wMilliseconds, expected.wMilliseconds);
 }
 
-SourceAnswer AnswerAtOnce() {
-    const SerialDate utc = CurrentUtcTime();
-    SourceAnswer answer;
-    answer.First = {utc, utc, utc};
-    return answer;
+NetworkMeasurement MeasuredFrom(const NetworkReading& first, const OffsetBounds& bounds,
+                                const MeasurementObserver& observer) {
+    NetworkMeasurement measurement;
+    measurement.Sources.resize(1);
+    if (!(first.HeaderUtc > 0.0)) {
+        return measurement;
+    }
+    measurement.First = first;
+    measurement.FirstIndex = 0;
+    measurement.Sources[0] = {
+        "http://127.0.0.1/", true, {bounds, 1, NarrowingEnd::NotNarrowed}, {}};
+    measurement.Abandoned =
+        observer.FirstAnswer != nullptr && !observer.FirstAnswer(first, observer.Context);
+    AgreeMeasuredSources(measurement);
+    return measurement;
 }
 
-RefinedOffset KeepTheFirstAnswer(SourceAnswer& answer, NarrowedCallback, void*) {
-    return {BoundsOfAnswer(answer.First), 1};
+NetworkMeasurement AnswerAtOnce(const MeasurementObserver& observer) {
+    const SerialDate utc = CurrentUtcTime();
+    const NetworkReading first{utc, utc, utc};
+    return MeasuredFrom(first, BoundsOfAnswer(first), observer);
 }

@@ -7,7 +7,7 @@
 
 #include "core/network_estimate.h"
 #include "core/win/local_clock.h"
-#include "core/win/network_time.h"
+#include "core/win/measure_network_offset.h"
 
 struct FakeClockState {
     SYSTEMTIME Now{};                  // what a read of the local clock gives
@@ -40,9 +40,11 @@ SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour, int minute, in
 // Every field, milliseconds included, as a gtest expectation.
 void ExpectSameTime(const SYSTEMTIME& actual, const SYSTEMTIME& expected);
 
-// A source that answers at once with a header of the clock's own UTC time: enough for a
-// measurement to succeed, for tests that do not look at its offset.
-SourceAnswer AnswerAtOnce();
+// A measurement of one source whose first answer is `first`, its narrowing ending on `bounds`;
+// the observer hears of the answer as it would of a real one. No answer when first has none.
+NetworkMeasurement MeasuredFrom(const NetworkReading& first, const OffsetBounds& bounds,
+                                const MeasurementObserver& observer);
 
-// A narrowing that asks nothing more: the first answer's own bounds.
-RefinedOffset KeepTheFirstAnswer(SourceAnswer& answer, NarrowedCallback, void*);
+// One source that answers at once with a header of the clock's own UTC time and is not
+// narrowed: enough for a measurement to succeed, for tests that do not look at its offset.
+NetworkMeasurement AnswerAtOnce(const MeasurementObserver& observer);

@@ -119,9 +119,18 @@ void WriteSilentRunEntry(const SilentCorrectionReport& report) {
     if (report.Result != Outcome::Corrected && report.Result != Outcome::Refused) {
         return;
     }
-    WriteEventEntry(SilentRunEntry({report.Correction.Accepted, report.Correction.Error,
-                                    report.Correction.ChangeSeconds, report.SourceUrl,
-                                    report.Secure, report.IntervalMs}));
+    const NetworkMeasurement& measurement = report.Measurement;
+    SilentRunFacts facts{report.Correction.Accepted,
+                         report.Correction.Error,
+                         report.Correction.ChangeSeconds,
+                         measurement.First.Secure,
+                         measurement.Bounds.WidthDays() * kMillisecondsPerDay,
+                         measurement.Kind};
+    for (const MeasuredSource& source : measurement.Sources) {
+        facts.Sources.push_back(
+            {source.Url, source.Verdict.Role, source.Verdict.DifferenceDays * kMillisecondsPerDay});
+    }
+    WriteEventEntry(SilentRunEntry(facts));
 }
 
 SilentCorrectionObserver NoAnswerWarningObserver(bool* warnedAlready) {
