@@ -8,8 +8,8 @@
 bench_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source-path=SCRIPTDIR source=../tests/e2e/isolated_network.sh
 source "$bench_dir/../tests/e2e/isolated_network.sh"
-# shellcheck source-path=SCRIPTDIR source=test_root.sh
-source "$bench_dir/test_root.sh"
+# shellcheck source-path=SCRIPTDIR source=../tests/e2e/test_root.sh
+source "$bench_dir/../tests/e2e/test_root.sh"
 
 # The sources running, by name: offset_date_server.py processes.
 declare -A source_pids=()

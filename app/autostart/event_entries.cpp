@@ -94,6 +94,13 @@ EventEntry SilentRunEntry(const SilentRunFacts& facts) {
     return entry;
 }
 
+EventEntry TimeWithheldEntry(const SilentRunFacts& facts, double limitSeconds) {
+    return {EventKind::Warning,
+            kTimeWithheldMessage,
+            {SignedSeconds(facts.ChangeSeconds), CountedSources(facts),
+             Formatted("%.0f", limitSeconds), AgreementNote(facts)}};
+}
+
 EventEntry NoAnswerEntry(double secondsWaited) {
     return {EventKind::Warning, kNoAnswerMessage, {Formatted("%.0f", secondsWaited / 60.0)}};
 }

@@ -25,6 +25,8 @@ inline constexpr std::uint32_t kClockCorrectedMessage = 1;
 // change, sources, protocol, interval, the cause, the sources' agreement
 inline constexpr std::uint32_t kClockRefusedMessage = 2;
 inline constexpr std::uint32_t kNoAnswerMessage = 3;  // minutes without an answer
+// change, sources, the most a plain-HTTP change may be, the sources' agreement
+inline constexpr std::uint32_t kTimeWithheldMessage = 4;
 
 // A silent run that has been waiting this long without any answer says so, once.
 inline constexpr double kNoAnswerWarningSeconds = 10 * 60;
@@ -60,6 +62,11 @@ struct SilentRunFacts {
 // offset rests on; every other source asked is named with its difference, or as having given
 // nothing to compare.
 EventEntry SilentRunEntry(const SilentRunFacts& facts);
+
+// The warning of a run that left the clock alone: its time came over plain HTTP, unauthenticated,
+// on a computer where HTTPS has answered before, and would have moved the clock by more than
+// limitSeconds.
+EventEntry TimeWithheldEntry(const SilentRunFacts& facts, double limitSeconds);
 
 // The warning of a run that has waited secondsWaited without an answer and still retries.
 EventEntry NoAnswerEntry(double secondsWaited);

@@ -28,9 +28,11 @@ constexpr int kOwnMessageLoop = -1;
 
 // The process's exit status, which the Task Scheduler shows as the task's last run result:
 // 0 when the clock was set, or another instance is setting it, or the window was closed; 1 when
-// Windows refused to set the clock.
+// Windows refused to set the clock; 2 when time that came over plain HTTP alone was not believed
+// far enough to be set.
 constexpr int kExitDone = 0;
 constexpr int kExitClockRefused = 1;
+constexpr int kExitTimeWithheld = 2;
 // What SYSTEM runs when the logon task's command line has lost its argument.
 constexpr wchar_t kSilentArgument[] = L"1";
 
@@ -92,6 +94,9 @@ int InitApplication(HINSTANCE instance, HINSTANCE, const wchar_t*, int) {
         case SilentCorrectionReport::Outcome::Refused:
             WriteSilentRunEntry(report);
             return kExitClockRefused;
+        case SilentCorrectionReport::Outcome::Withheld:
+            WriteSilentRunEntry(report);
+            return kExitTimeWithheld;
     }
 
     InitCommonControlClasses();

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/network_state.h"
+#include "core/win/https_record.h"
 #include "core/win/local_clock.h"
 #include "core/win/measure_network_offset.h"
 #include "core/win/network_time.h"
@@ -37,21 +38,43 @@ void StoreRefinedMeasurement(const NetworkReading& first, const OffsetBounds& bo
     NetworkOffset.store(bounds.CentreDays(), std::memory_order_relaxed);
 }
 
-ClockCorrection CorrectLocalClockBy(double offsetDays) {
-    // One reading of the clock gives every field: a date and a time of day read apart could
-    // straddle midnight and set the clock a whole day wrong.
-    ClockCorrection correction;
+namespace {
+
+// The wall-clock time to set from one reading of the clock, and the change it makes.
+struct ClockTarget {
+    SerialDate Target = 0.0;  // 0: the clock could not be read
+    double ChangeSeconds = 0.0;
+};
+
+ClockTarget TargetFor(double offsetDays) {
     const ClockReading now = ReadClock();
     if (now.Utc == 0.0) {
-        correction.Error = ERROR_INVALID_TIME;  // nothing to add the offset to
-        return correction;
+        return {};
     }
     // To the nearest millisecond, the finest the clock can be set to.
     const SerialDate target =
         std::round(NetworkTimeAt(now.Utc, offsetDays) * kMillisecondsPerDay) / kMillisecondsPerDay;
     // The wall clock moves from its own reading (UTC plus the zone's bias) to the target.
-    correction.ChangeSeconds = (target - (now.Utc + now.ZoneBiasDays)) * kSecondsPerDay;
-    correction.Accepted = SetLocalClock(SplitSerialDate(target));
+    return {target, (target - (now.Utc + now.ZoneBiasDays)) * kSecondsPerDay};
+}
+
+}  // namespace
+
+double ClockChangeSecondsBy(double offsetDays) {
+    return TargetFor(offsetDays).ChangeSeconds;
+}
+
+ClockCorrection CorrectLocalClockBy(double offsetDays) {
+    // One reading of the clock gives every field: a date and a time of day read apart could
+    // straddle midnight and set the clock a whole day wrong.
+    ClockCorrection correction;
+    const ClockTarget target = TargetFor(offsetDays);
+    if (target.Target == 0.0) {
+        correction.Error = ERROR_INVALID_TIME;  // nothing to add the offset to
+        return correction;
+    }
+    correction.ChangeSeconds = target.ChangeSeconds;
+    correction.Accepted = SetLocalClock(SplitSerialDate(target.Target));
     if (!correction.Accepted) {
         correction.Error = GetLastError();
     }
@@ -100,7 +123,21 @@ SilentCorrectionReport SilentCorrectionFrom(const SourceEndpoints& sources,
         if (measurement.ClockMovedDays > kClockSetMeanwhileDays) {
             continue;
         }
-        report.Correction = CorrectLocalClockBy(measurement.Bounds.CentreDays());
+        const double offsetDays = measurement.Bounds.CentreDays();
+        if (measurement.First.Secure) {
+            RecordHttpsAnswered();
+        } else if (HttpsHasAnswered()) {
+            // HTTPS has answered here before, and did not now: someone may be blocking it to
+            // have forged time taken. Only as much as the clock can have drifted is believed.
+            const double changeSeconds = ClockChangeSecondsBy(offsetDays);
+            if (!(std::fabs(changeSeconds) <= kUnauthenticatedChangeLimitSeconds)) {
+                report.Result = SilentCorrectionReport::Outcome::Withheld;
+                report.Correction.ChangeSeconds = changeSeconds;
+                report.Measurement = std::move(measurement);
+                return report;
+            }
+        }
+        report.Correction = CorrectLocalClockBy(offsetDays);
         report.Result = report.Correction.Accepted ? SilentCorrectionReport::Outcome::Corrected
                                                    : SilentCorrectionReport::Outcome::Refused;
         report.Measurement = std::move(measurement);

@@ -12,6 +12,11 @@
 
 // Pause between two rounds over the time sources in the silent start-up mode.
 constexpr unsigned kSourceRetryDelayMs = 5000;
+// Once HTTPS has answered on this computer (HttpsHasAnswered), a silent correction from time that
+// came over plain HTTP alone moves the clock by at most this, either way. A clock set right once
+// drifts by a few seconds a day at most, so this leaves weeks of drift to correct; what an
+// attacker who forces the plain round can do is held to it for each run.
+constexpr double kUnauthenticatedChangeLimitSeconds = 60.0;
 
 // What a measurement does with a fetch's reading: when it holds a header time and both stamps,
 // NetworkTime becomes the estimated network time (UTC+8) at the middle of the exchange and
@@ -33,6 +38,8 @@ struct ClockCorrection {
 ClockCorrection CorrectLocalClockBy(double offsetDays);
 // The same with NetworkOffset.
 ClockCorrection CorrectLocalClock();
+// The change of the wall clock, in seconds, that CorrectLocalClockBy would make now.
+double ClockChangeSecondsBy(double offsetDays);
 // The offset at which the network time is the computer's own wall clock: 0 in UTC+8, the
 // zone's distance from UTC+8 elsewhere. It stands for "nothing measured" before the first
 // measurement and right after a correction, when the wall clock shows the network time.
@@ -53,10 +60,11 @@ struct SilentCorrectionReport {
         AnotherInstance,  // another instance is correcting: nothing was asked or changed
         Corrected,        // Windows set the clock
         Refused,          // Windows refused to set the clock
+        Withheld,         // plain-HTTP time beyond kUnauthenticatedChangeLimitSeconds: not set
     };
     Outcome Result = Outcome::NotRequested;
-    ClockCorrection Correction;      // Corrected and Refused only
-    NetworkMeasurement Measurement;  // the one corrected from: Corrected and Refused only
+    ClockCorrection Correction;      // Corrected, Refused and Withheld (the change not made)
+    NetworkMeasurement Measurement;  // the one corrected from: Corrected, Refused and Withheld
 };
 
 // Told of the silent mode's long waits: called after every round in which no source answered,
@@ -69,7 +77,9 @@ struct SilentCorrectionObserver {
 // With arguments on the command line: when another instance is correcting already, returns
 // AnotherInstance at once, without asking the network or touching the clock; otherwise measures
 // until a source answers (MeasureNetworkOffset, again 5000 ms after a round in which none
-// did), corrects the clock once by the sources' agreed offset and says how that went. When
+// did), corrects the clock once by the sources' agreed offset and says how that went. An HTTPS
+// answer is recorded (RecordHttpsAnswered); once one has been, time that came over plain HTTP
+// alone sets the clock only within kUnauthenticatedChangeLimitSeconds, and is Withheld beyond. When
 // something else set the clock by more than 50 ms meanwhile, it measures again first. Without
 // arguments returns NotRequested at once. The sources are the built-in ones through the machine's
 // proxy setting (ProxySettings::Machine).

@@ -13,6 +13,7 @@
 #include "app/win/autostart_box.h"
 #include "app/autostart/win/logon_task.h"
 #include "app/win/measurement_worker.h"
+#include "core/win/https_record.h"
 #include "core/win/kernel_handle.h"
 #include "core/win/wide_text.h"
 #include "app/win/main_form.h"
@@ -155,8 +156,10 @@ TEST_F(AutostartFormTest, TickingRegistersAllThreeAndUntickingRemovesThem) {
     EXPECT_TRUE(LogonTaskExists());
     EXPECT_TRUE(CopyIsProgram());
     EXPECT_EQ(EventMessageFile(), CopyPath());
+    ASSERT_TRUE(RecordHttpsAnswered());  // as a silent run over HTTPS leaves it
     Click();
     EXPECT_FALSE(Ticked());
+    EXPECT_FALSE(HttpsHasAnswered());
     EXPECT_FALSE(RunText().has_value());
     EXPECT_FALSE(LogonTaskExists());
     EXPECT_FALSE(EventMessageFile().has_value());

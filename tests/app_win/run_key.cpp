@@ -10,6 +10,7 @@
 
 #include "app/autostart/event_entries.h"
 #include "app/win/app_info.h"
+#include "core/win/https_record.h"
 #include "core/win/wide_text.h"
 #include "app/autostart/win/logon_task.h"
 
@@ -142,6 +143,7 @@ std::optional<std::wstring> EventMessageFile() {
 void AutostartCleanup::Clean() {
     DeleteRunValue();
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, Widen(kEventSourceKeyPath).c_str());
+    RemoveHttpsRecord();
     RemoveDirectoryW(TaskFilePath().c_str());
     DeleteLogonTask();
     DeleteFileW(CopyPath().c_str());

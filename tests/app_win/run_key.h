@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/autostart/win/registry_key.h"
+#include "core/win/registry_key.h"
 
 inline constexpr wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr wchar_t kRunValue[] = L"Quelan_Tikora";

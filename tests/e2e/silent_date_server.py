@@ -8,6 +8,7 @@ import argparse
 import email.utils
 import pathlib
 import socketserver
+import ssl
 import time
 
 HEAD_LIMIT_BYTES = 8192
@@ -51,6 +52,8 @@ def main():
     parser.add_argument(
         "--answer-delay", type=float, default=0.0, help="seconds between a request and its answer"
     )
+    parser.add_argument("--tls-cert", help="certificate chain (PEM): speak TLS")
+    parser.add_argument("--tls-key", help="its private key (PEM)")
     parser.add_argument("--log", required=True, help="one line per request served")
     parser.add_argument("--ready", required=True, help="file created once listening")
     args = parser.parse_args()
@@ -61,6 +64,11 @@ def main():
         server.request_log = args.log
         server.answer_delay = args.answer_delay
         server.ahead_ms = args.ahead_ms
+        if args.tls_cert:
+            # The handshake runs in the accept loop: one client at a time, as for plain HTTP.
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(args.tls_cert, args.tls_key)
+            server.socket = context.wrap_socket(server.socket, server_side=True)
         pathlib.Path(args.ready).touch()
         server.serve_forever()
 

@@ -13,6 +13,7 @@
 #include "app/autostart/win/logon_task.h"
 #include "app/autostart/win/protected_copy.h"
 #include "app/autostart/win/registry_text.h"
+#include "core/win/https_record.h"
 #include "core/win/wide_text.h"
 
 namespace {
@@ -111,6 +112,7 @@ bool RemoveLocked(std::string_view programPath, const std::string& copy) {
         return false;
     }
     RemoveProgramEventSource();
+    RemoveHttpsRecord();
     RemoveProtectedCopy();
     return true;
 }

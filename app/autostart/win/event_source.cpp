@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/autostart/win/registry_key.h"
+#include "core/win/registry_key.h"
 #include "core/win/unique_handle.h"
 #include "core/win/wide_text.h"
 
@@ -116,7 +116,8 @@ bool WriteEventEntry(const EventEntry& entry) {
 
 void WriteSilentRunEntry(const SilentCorrectionReport& report) {
     using Outcome = SilentCorrectionReport::Outcome;
-    if (report.Result != Outcome::Corrected && report.Result != Outcome::Refused) {
+    if (report.Result != Outcome::Corrected && report.Result != Outcome::Refused &&
+        report.Result != Outcome::Withheld) {
         return;
     }
     const NetworkMeasurement& measurement = report.Measurement;
@@ -125,12 +126,15 @@ void WriteSilentRunEntry(const SilentCorrectionReport& report) {
                          report.Correction.ChangeSeconds,
                          measurement.First.Secure,
                          measurement.Bounds.WidthDays() * kMillisecondsPerDay,
-                         measurement.Kind};
+                         measurement.Kind,
+                         {}};
     for (const MeasuredSource& source : measurement.Sources) {
         facts.Sources.push_back(
             {source.Url, source.Verdict.Role, source.Verdict.DifferenceDays * kMillisecondsPerDay});
     }
-    WriteEventEntry(SilentRunEntry(facts));
+    WriteEventEntry(report.Result == Outcome::Withheld
+                        ? TimeWithheldEntry(facts, kUnauthenticatedChangeLimitSeconds)
+                        : SilentRunEntry(facts));
 }
 
 SilentCorrectionObserver NoAnswerWarningObserver(bool* warnedAlready) {

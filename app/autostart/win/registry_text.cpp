@@ -5,7 +5,7 @@
 #include <cwchar>
 
 #include "app/autostart/registry_text_limits.h"
-#include "app/autostart/win/registry_key.h"
+#include "core/win/registry_key.h"
 #include "core/win/wide_text.h"
 
 namespace {

@@ -1,6 +1,6 @@
-# Sourced by the benchmarks: a throwaway certificate authority, made at run time, that signs one
-# certificate for the built-in host names and is trusted only inside the benchmark's private mount
-# namespace. Its keys live in the run's work folder and go with it.
+# Sourced by the benchmarks and the end-to-end tests: a throwaway certificate authority, made at
+# run time, that signs one certificate for the built-in host names and is trusted only inside a
+# private mount namespace. Its keys live in the run's work folder and go with it.
 # shellcheck shell=bash
 
 readonly kSystemBundle=/etc/ssl/certs/ca-certificates.crt
