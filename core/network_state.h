@@ -15,5 +15,7 @@ static_assert(std::atomic<double>::is_always_lock_free,
 // the middle of the measured exchange. Readers only ask whether it is 0.
 extern std::atomic<SerialDate> NetworkTime;
 // The source's UTC minus the computer's UTC, in days: the network time is the computer's UTC
-// plus this plus 8 hours (NetworkTimeAt). 0 at start and after a correction by the button.
+// plus this plus 8 hours (NetworkTimeAt). Until a measurement is stored, and right after a
+// correction by the button, the offset at which the network time is the computer's own wall
+// clock (OffsetShowingLocalClock: 0 in UTC+8, the zone's distance from UTC+8 elsewhere).
 extern std::atomic<double> NetworkOffset;
