@@ -54,10 +54,18 @@ void DeleteRunValue() {
     RegDeleteValueW(key.get(), kRunValue);
 }
 
-std::wstring TaskFilePath() {
+std::wstring RootTaskFilePath() {
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
     return std::wstring(system) + L"\\Tasks\\Quelan_Tikora";
+}
+
+std::wstring TaskFolderPath() {
+    return RootTaskFilePath();  // the folder bears the task's name
+}
+
+std::wstring TaskFilePath() {
+    return TaskFolderPath() + L"\\Quelan_Tikora";
 }
 
 std::wstring CopyFolder() {

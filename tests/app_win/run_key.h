@@ -21,8 +21,11 @@ void StoreRunText(const std::wstring& text);
 std::optional<std::wstring> RunText();
 void DeleteRunValue();
 
-// Where the scheduler keeps the logon task's definition (a 32-bit prefix: no redirection).
+// Where the scheduler keeps the task folder, the logon task's definition in it and an older
+// version's task in the root folder (a 32-bit prefix: no redirection).
+std::wstring TaskFolderPath();
 std::wstring TaskFilePath();
+std::wstring RootTaskFilePath();
 
 // The protected copy's folder, from the environment (%ProgramFiles(x86)%, else %ProgramFiles%),
 // and the copy in it.
@@ -60,7 +63,8 @@ public:
 class BlockedLogonTask {
 public:
     BlockedLogonTask()
-        : made_(CreateDirectoryW(TaskFilePath().c_str(), nullptr) != FALSE),
+        : madeFolder_(CreateDirectoryW(TaskFolderPath().c_str(), nullptr) != FALSE),
+          made_(CreateDirectoryW(TaskFilePath().c_str(), nullptr) != FALSE),
           folder_(CreateFileW(TaskFilePath().c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
@@ -69,10 +73,14 @@ public:
     ~BlockedLogonTask() {
         CloseHandle(folder_);
         RemoveDirectoryW(TaskFilePath().c_str());
+        if (madeFolder_) {
+            RemoveDirectoryW(TaskFolderPath().c_str());
+        }
     }
     bool Blocked() const { return made_ && folder_ != INVALID_HANDLE_VALUE; }
 
 private:
+    bool madeFolder_;
     bool made_;
     HANDLE folder_;
 };
