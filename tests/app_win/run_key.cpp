@@ -104,28 +104,33 @@ bool BlockCopy() {
     return CreateDirectoryW(CopyPath().c_str(), nullptr) != FALSE;
 }
 
-// Wine runs a Unix program that a process starts (without telling its exit status), and names
-// a file's owner after its Unix owner: nobody shows as Anonymous.
-bool PlantForeignFolder() {
+// Wine runs a Unix program that a process starts (without telling its exit status), and makes up
+// a file's descriptor from its Unix owner and mode: nobody shows as Anonymous, a mode that lets
+// others write as Everyone's right to change it.
+void RunUnixCommandOn(const wchar_t* command, const std::wstring& path) {
     using UnixName = char*(CDECL*)(const wchar_t*);
     const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    CreateDirectoryW(CopyFolder().c_str(), nullptr);
-    char* folder = unixName != nullptr ? unixName(CopyFolder().c_str()) : nullptr;
-    if (folder == nullptr) {
-        return false;
+    char* unixPath = unixName != nullptr ? unixName(path.c_str()) : nullptr;
+    if (unixPath == nullptr) {
+        return;
     }
-    std::wstring command = L"Z:\\bin\\chown nobody \"" + Widen(folder) + L"\"";
-    HeapFree(GetProcessHeap(), 0, folder);
+    std::wstring line = std::wstring(L"Z:\\bin\\") + command + L" \"" + Widen(unixPath) + L"\"";
+    HeapFree(GetProcessHeap(), 0, unixPath);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &process)) {
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process)) {
         WaitForSingleObject(process.hProcess, 10000);
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
     }
+}
+
+bool PlantForeignFolder() {
+    CreateDirectoryW(CopyFolder().c_str(), nullptr);
+    RunUnixCommandOn(L"chown nobody", CopyFolder());
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR security = nullptr;
     const bool foreign =

@@ -40,6 +40,8 @@ bool BlockCopy();
 // The copy's folder, empty and owned by another account (Unix's nobody, which Wine shows as
 // Anonymous); false where its owner cannot be changed (not root).
 bool PlantForeignFolder();
+// Runs /bin/<command> on the Unix file behind a Windows path ("chmod o+w").
+void RunUnixCommandOn(const wchar_t* command, const std::wstring& path);
 
 // The program's event source's message file; nullopt when the source is not registered.
 std::optional<std::wstring> EventMessageFile();
