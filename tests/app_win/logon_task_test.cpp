@@ -60,8 +60,8 @@ bool PlantRootTask() {
     }
     const std::string stored = StoredDefinition();
     DeleteLogonTask();
-    std::ofstream(std::filesystem::path(RootTaskFilePath()), std::ios::binary) << stored;
-    const DWORD attributes = GetFileAttributesW(RootTaskFilePath().c_str());
+    std::ofstream(std::filesystem::path(TaskFolderPath()), std::ios::binary) << stored;
+    const DWORD attributes = GetFileAttributesW(TaskFolderPath().c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -72,7 +72,7 @@ TEST_F(LogonTaskTest, TickAndUntickRemoveTheRootFoldersTaskOfTheName) {
         EXPECT_TRUE(tick ? RegisterLogonTask(R"(C:\Tools\clock.exe)") : DeleteLogonTask());
         EXPECT_EQ(LogonTaskExists(), tick);
         // The folder stands in its place after a tick, nothing after an untick.
-        const DWORD attributes = GetFileAttributesW(RootTaskFilePath().c_str());
+        const DWORD attributes = GetFileAttributesW(TaskFolderPath().c_str());
         EXPECT_EQ(attributes,
                   tick ? attributes | FILE_ATTRIBUTE_DIRECTORY : INVALID_FILE_ATTRIBUTES);
         AutostartCleanup::Clean();

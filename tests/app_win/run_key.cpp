@@ -54,14 +54,10 @@ void DeleteRunValue() {
     RegDeleteValueW(key.get(), kRunValue);
 }
 
-std::wstring RootTaskFilePath() {
+std::wstring TaskFolderPath() {
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
     return std::wstring(system) + L"\\Tasks\\Quelan_Tikora";
-}
-
-std::wstring TaskFolderPath() {
-    return RootTaskFilePath();  // the folder bears the task's name
 }
 
 std::wstring TaskFilePath() {

@@ -21,11 +21,10 @@ void StoreRunText(const std::wstring& text);
 std::optional<std::wstring> RunText();
 void DeleteRunValue();
 
-// Where the scheduler keeps the task folder, the logon task's definition in it and an older
-// version's task in the root folder (a 32-bit prefix: no redirection).
+// Where the scheduler keeps the task folder, where an older version's task in the root folder
+// stood too, and the logon task's definition in it (a 32-bit prefix: no redirection).
 std::wstring TaskFolderPath();
 std::wstring TaskFilePath();
-std::wstring RootTaskFilePath();
 
 // The protected copy's folder, from the environment (%ProgramFiles(x86)%, else %ProgramFiles%),
 // and the copy in it.
@@ -65,8 +64,8 @@ public:
 class BlockedLogonTask {
 public:
     BlockedLogonTask()
-        : madeFolder_(CreateDirectoryW(TaskFolderPath().c_str(), nullptr) != FALSE),
-          made_(CreateDirectoryW(TaskFilePath().c_str(), nullptr) != FALSE),
+        : made_((CreateDirectoryW(TaskFolderPath().c_str(), nullptr),
+                 CreateDirectoryW(TaskFilePath().c_str(), nullptr) != FALSE)),
           folder_(CreateFileW(TaskFilePath().c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
@@ -75,14 +74,10 @@ public:
     ~BlockedLogonTask() {
         CloseHandle(folder_);
         RemoveDirectoryW(TaskFilePath().c_str());
-        if (madeFolder_) {
-            RemoveDirectoryW(TaskFolderPath().c_str());
-        }
     }
     bool Blocked() const { return made_ && folder_ != INVALID_HANDLE_VALUE; }
 
 private:
-    bool madeFolder_;
     bool made_;
     HANDLE folder_;
 };

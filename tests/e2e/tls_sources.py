@@ -77,14 +77,9 @@ class Proxy(DateAnswer):
         self.close_connection = True
 
 class CredentialsProxy(DateAnswer):
-    protocol_version = "HTTP/1.0"
-
     def do_HEAD(self):
         log(f"credentials proxy {self.command} {self.path}")
-        self.send_response(407)
-        self.send_header("Proxy-Authenticate", 'Basic realm="tikora"')
-        self.send_header("Content-Length", "0")
-        self.end_headers()
+        self.send_error(407)  # with a Date
 
     do_GET = do_CONNECT = do_HEAD
 
