@@ -16,6 +16,7 @@
 #include "app/win/app_info.h"
 #include "core/win/wide_text.h"
 #include "tests/app_win/run_key.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
@@ -95,12 +96,13 @@ TEST(ProtectedCopy, IsRefusedWhereOthersMayChangeItOrProgramFiles) {
     const std::wstring programFiles = CopyFolder().substr(0, CopyFolder().rfind(L'\\'));
     for (const std::wstring& opened : {programFiles, CopyPath()}) {
         SCOPED_TRACE(Narrow(opened));
+        // Until the mode shows (RunUnixCommandOn).
         RunUnixCommandOn(L"chmod o+w", opened);
-        EXPECT_FALSE(ProtectedCopyIsCurrent(program));
+        EXPECT_TRUE(PumpUntil([&] { return !ProtectedCopyIsCurrent(program); }, 3000));
         const bool installed = InstallProtectedCopy(program);
         RunUnixCommandOn(L"chmod o-w", opened);
         EXPECT_EQ(installed, opened == CopyPath());
-        EXPECT_TRUE(ProtectedCopyIsCurrent(program));
+        EXPECT_TRUE(PumpUntil([&] { return ProtectedCopyIsCurrent(program); }, 3000));
     }
 }
 

@@ -100,9 +100,10 @@ bool BlockCopy() {
     return CreateDirectoryW(CopyPath().c_str(), nullptr) != FALSE;
 }
 
-// Wine runs a Unix program that a process starts (without telling its exit status), and makes up
-// a file's descriptor from its Unix owner and mode: nobody shows as Anonymous, a mode that lets
-// others write as Everyone's right to change it.
+// Wine starts a Unix program that a process starts and returns at once: the process handle it
+// gives tells neither the program's end nor its exit status, so callers wait for its effect. It
+// makes up a file's descriptor from its Unix owner and mode: nobody shows as Anonymous, a mode
+// that lets others write as Everyone's right to change it.
 void RunUnixCommandOn(const wchar_t* command, const std::wstring& path) {
     using UnixName = char*(CDECL*)(const wchar_t*);
     const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
@@ -118,15 +119,14 @@ void RunUnixCommandOn(const wchar_t* command, const std::wstring& path) {
     PROCESS_INFORMATION process{};
     if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                        &process)) {
-        WaitForSingleObject(process.hProcess, 10000);
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
     }
 }
 
-bool PlantForeignFolder() {
-    CreateDirectoryW(CopyFolder().c_str(), nullptr);
-    RunUnixCommandOn(L"chown nobody", CopyFolder());
+namespace {
+
+bool CopyFolderIsForeign() {
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR security = nullptr;
     const bool foreign =
@@ -135,6 +135,17 @@ bool PlantForeignFolder() {
         IsWellKnownSid(owner, WinAnonymousSid);
     LocalFree(security);
     return foreign;
+}
+
+}  // namespace
+
+bool PlantForeignFolder() {
+    CreateDirectoryW(CopyFolder().c_str(), nullptr);
+    RunUnixCommandOn(L"chown nobody", CopyFolder());
+    for (int poll = 0; poll < 50 && !CopyFolderIsForeign(); ++poll) {
+        Sleep(50);
+    }
+    return CopyFolderIsForeign();
 }
 
 std::optional<std::wstring> EventMessageFile() {
