@@ -61,8 +61,7 @@ bool PlantRootTask() {
     const std::string stored = StoredDefinition();
     DeleteLogonTask();
     std::ofstream(std::filesystem::path(TaskFolderPath()), std::ios::binary) << stored;
-    const DWORD attributes = GetFileAttributesW(TaskFolderPath().c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return GetFileAttributesW(TaskFolderPath().c_str()) == FILE_ATTRIBUTE_ARCHIVE;
 }
 
 TEST_F(LogonTaskTest, TickAndUntickRemoveTheRootFoldersTaskOfTheName) {

@@ -63,7 +63,6 @@ TEST(ProtectedFolder, TrustsOnlyWhatNoOtherAccountCanChange) {
         {L"O:S-1-5-21-1-2-3-1000D:(A;;FA;;;SY)(A;;FA;;;S-1-5-21-1-2-3-1000)(A;;0x1200a9;;;WD)",
          true},
         {L"O:BAD:P(A;;FA;;;BA)(A;;0x4;;;BU)", false},      // append to it
-        {L"O:BAD:P(A;;FA;;;BA)(A;;0x10;;;BU)", false},     // change its extended attributes
         {L"O:BAD:P(A;;FA;;;BA)(A;;0x100;;;BU)", false},    // change its attributes
         {L"O:S-1-5-21-9-9-9-1001D:P(A;;FA;;;SY)", false},  // a user owns it: may change its list
     };

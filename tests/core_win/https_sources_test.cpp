@@ -48,10 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
         HttpsCase{"TrustedRoot", {"http://good.test/"}, "https://good.test/", true},
         HttpsCase{"UnknownRoot", {"http://unknown-root.test/"}, "http://unknown-root.test/", false},
         HttpsCase{"WrongHostName", {"http://wrong-name.test/"}, "http://wrong-name.test/", false},
-        // Today's Date is outside its lifetime: the plain round.
         HttpsCase{
             "ExpiredFromTrustedRoot", {"http://expired.test/"}, "http://expired.test/", false},
-        // The 301 is the source's own answer, on its connection: it is not followed.
         HttpsCase{"RedirectTakenAsItsOwn", {"http://moved.test/"}, "https://moved.test/", true},
         HttpsCase{"PreferredOverAnEarlierPlainSource",
                   {"http://plain-only.test/", "http://good.test/"},
