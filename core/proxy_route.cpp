@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/answer_origin.h"
 #include "core/date_header.h"
 #include "core/text_split.h"
 #include "core/url.h"
@@ -159,11 +160,5 @@ std::string BuildProxiedDateRequest(std::string_view host, uint16_t port, std::s
 }
 
 bool IsProxyFailureAnswer(std::string_view received) {
-    // "HTTP/1.x NNN"
-    constexpr size_t kStatusAt = 9;
-    if (!received.starts_with("HTTP/") || received.size() < kStatusAt + 3) {
-        return false;
-    }
-    const std::string_view status = received.substr(kStatusAt, 3);
-    return status == "407" || status == "502" || status == "504";
+    return IsProxysOwnFailure(AnswerStatusCode(received));
 }

@@ -36,6 +36,5 @@ ProxyEndpoint ChooseProxy(std::string_view proxyList, std::string_view bypassLis
 std::string BuildProxiedDateRequest(std::string_view host, uint16_t port, std::string_view path);
 
 // Whether an answer that came through a proxy is the proxy's own failure rather than the
-// source's: its status is 407 (the proxy wants credentials), 502 or 504 (it could not reach the
-// source). Its Date is the proxy's clock, not the source's.
+// source's (IsProxysOwnFailure of its status). Its Date is the proxy's clock, not the source's.
 bool IsProxyFailureAnswer(std::string_view received);

@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "core/answer_origin.h"
 #include "core/date_header.h"
 #include "core/url.h"
 #include "core/win/bounded_socket.h"
@@ -57,5 +58,10 @@ PlainExchange ExchangeOnce(std::string_view url, uint16_t port, const UtcStamps&
         // A byte count, not a terminated string: an answer may hold NUL bytes before the header.
         exchange.Received.assign(buffer.data(), static_cast<size_t>(received));
     }
+    // A proxy that asks for credentials gets none: it counts as one that could not be reached.
+    ReceivedAnswer answer;
+    answer.Proxied = !proxy.Direct();
+    answer.Status = AnswerStatusCode(exchange.Received);
+    exchange.ProxyFailed = JudgeAnswer(answer) == AnswerVerdict::ProxyFailed;
     return exchange;
 }

@@ -22,7 +22,7 @@ struct PlainExchange {
     SerialDate UtcAfterRead = 0.0;
     double ConnectDays = 0.0;  // how long the connection took to be made
     SourceAddress Peer;        // the address that answered
-    bool ProxyFailed = false;  // the proxy did not take the connection
+    bool ProxyFailed = false;  // the proxy did not take the connection, or asked for credentials
 };
 
 // Connects to the URL's host on port, sends the GET for its path and reads once, at most

@@ -75,7 +75,9 @@ bool ProxyFinder::FromScript(std::string_view scheme, std::string_view host, std
         options.dwFlags |= WINHTTP_AUTOPROXY_CONFIG_URL;
         options.lpszAutoConfigUrl = scriptUrl_.c_str();
     }
-    options.fAutoLogonIfChallenged = TRUE;
+    // A script's server that asks for credentials gets none: whoever answers the network's
+    // discovery could otherwise collect the computer account's and relay them.
+    options.fAutoLogonIfChallenged = FALSE;
     WINHTTP_PROXY_INFO found{};
     const std::wstring wideUrl = Widen(url);
     if (!api->GetProxyForUrl(scriptSession_.get(), wideUrl.c_str(), &options, &found)) {

@@ -7,6 +7,7 @@
 #include "core/win/kernel_handle.h"
 #include "core/win/security_descriptor.h"
 #include "core/win/silent_correction.h"
+#include "core/win/system_library.h"
 #include "core/win/unique_handle.h"
 
 namespace {
@@ -46,6 +47,24 @@ using UniqueNamespace = UniqueHandle<NamespaceTraits>;
 // right after its correction, and the system releases the mutex then.
 UniqueNamespace heldNamespace;
 UniqueKernelHandle heldTurn;
+
+// The boundary also names the high integrity level, where Windows can (7 and later): a process
+// can make a namespace only at or below its own level, so no process at a lower one can make this
+// one first, even with the group in its token. SYSTEM (system level) and an elevated
+// administrator (high) both make and open it; every instance adds the same label, so they meet.
+using AddIntegrityLabel = BOOL(WINAPI*)(HANDLE* boundary, PSID label);
+
+bool AddHighIntegrityLabel(HANDLE* boundary) {
+    const auto addLabel = SystemLibraryEntry<AddIntegrityLabel>(
+        GetModuleHandleW(L"kernel32.dll"), "AddIntegrityLabelToBoundaryDescriptor");
+    if (addLabel == nullptr) {
+        return true;  // Vista: the group alone bounds the namespace
+    }
+    BYTE label[SECURITY_MAX_SID_SIZE] = {};
+    DWORD labelBytes = sizeof(label);
+    return CreateWellKnownSid(WinHighLabelSid, nullptr, label, &labelBytes) &&
+           addLabel(boundary, label);
+}
 
 UniqueNamespace MakeOrOpenNamespace(HANDLE boundary, SECURITY_ATTRIBUTES* attributes) {
     for (int attempt = 0; attempt < kNamespaceAttempts; ++attempt) {
@@ -94,7 +113,8 @@ bool TakeSilentCorrectionTurn() {
     HANDLE rawBoundary = boundary.release();  // the call may replace it with a larger one
     const bool bounded = CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators,
                                             &administratorsBytes) &&
-                         AddSIDToBoundaryDescriptor(&rawBoundary, administrators);
+                         AddSIDToBoundaryDescriptor(&rawBoundary, administrators) &&
+                         AddHighIntegrityLabel(&rawBoundary);
     boundary.reset(rawBoundary);
     if (!descriptor || !bounded) {
         return true;  // the guard failed: it must not keep the clock from being corrected

@@ -15,6 +15,7 @@ bool Resolve(HMODULE library, const char* name, Function& entry) {
 WinHttpApi LoadedApi(bool& complete) {
     WinHttpApi api{};
     const HMODULE library = LoadSystemLibrary(L"winhttp.dll");
+    const HMODULE crypt32 = LoadSystemLibrary(L"crypt32.dll");
     complete =
         library != nullptr && Resolve(library, "WinHttpOpen", api.Open) &&
         Resolve(library, "WinHttpConnect", api.Connect) &&
@@ -31,7 +32,8 @@ WinHttpApi LoadedApi(bool& complete) {
         Resolve(library, "WinHttpGetIEProxyConfigForCurrentUser",
                 api.GetIEProxyConfigForCurrentUser) &&
         Resolve(library, "WinHttpGetDefaultProxyConfiguration", api.GetDefaultProxyConfiguration) &&
-        Resolve(library, "WinHttpGetProxyForUrl", api.GetProxyForUrl);
+        Resolve(library, "WinHttpGetProxyForUrl", api.GetProxyForUrl) &&
+        Resolve(crypt32, "CertFreeCertificateContext", api.FreeCertificate);
     return api;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <wincrypt.h>
 #include <winhttp.h>
 
 #include <string_view>
@@ -12,7 +13,8 @@
 // The User-Agent of every WinHTTP session: the same as the plain request's.
 inline constexpr wchar_t kWinHttpAgent[] = L"GetHTTP 0.0";
 
-// The entry points this program uses; the types are those the header declares.
+// The entry points this program uses; the types are those the header declares. The last frees
+// the server certificate WinHTTP hands over; it comes from crypt32, which WinHTTP itself needs.
 struct WinHttpApi {
     decltype(&::WinHttpOpen) Open;
     decltype(&::WinHttpConnect) Connect;
@@ -29,10 +31,11 @@ struct WinHttpApi {
     decltype(&::WinHttpGetIEProxyConfigForCurrentUser) GetIEProxyConfigForCurrentUser;
     decltype(&::WinHttpGetDefaultProxyConfiguration) GetDefaultProxyConfiguration;
     decltype(&::WinHttpGetProxyForUrl) GetProxyForUrl;
+    decltype(&::CertFreeCertificateContext) FreeCertificate;
 };
 
-// Loaded once per process and never unloaded; null when WinHTTP cannot be loaded or lacks one of
-// the entry points. Safe to call from any thread.
+// Loaded once per process and never unloaded; null when WinHTTP or crypt32 cannot be loaded or
+// lacks one of the entry points. Safe to call from any thread.
 const WinHttpApi* WinHttp();
 
 // Session, connection and request handles alike. Only ever made once WinHttp() has loaded.

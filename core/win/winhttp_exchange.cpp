@@ -4,15 +4,13 @@
 
 #include <algorithm>
 
+#include "core/answer_origin.h"
 #include "core/network_estimate.h"
+#include "core/win/local_clock.h"
 #include "core/win/precise_wait.h"
 #include "core/win/wide_text.h"
 
 namespace {
-
-constexpr DWORD kProxyCredentialsStatus = 407;
-constexpr DWORD kBadGatewayStatus = 502;
-constexpr DWORD kGatewayTimeoutStatus = 504;
 
 // Set by the status callback when WinHTTP is about to write the request: the connection, and
 // over HTTPS the handshake, are made by then.
@@ -88,16 +86,40 @@ void ReadToTheEnd(HINTERNET request) {
     } while (read > 0 && total < kMostBytes);
 }
 
-// Whether the answer came over TLS from the source itself. A proxy that refused the tunnel
-// answers in plain text; WinHTTP hands that answer over like any other. Windows says so with
-// SECURITY_FLAG_SECURE; Wine only names the cipher's strength, which a plain connection has not.
-bool CameOverTls(HINTERNET request) {
-    constexpr DWORD kOverTls = SECURITY_FLAG_SECURE | SECURITY_FLAG_STRENGTH_WEAK |
-                               SECURITY_FLAG_STRENGTH_MEDIUM | SECURITY_FLAG_STRENGTH_STRONG;
-    DWORD flags = 0;
-    DWORD bytes = sizeof flags;
-    return WinHttp()->QueryOption(request, WINHTTP_OPTION_SECURITY_FLAGS, &flags, &bytes) &&
-           (flags & kOverTls) != 0;
+// The certificate the server showed in this request's TLS handshake, on a new connection or a
+// kept-alive one: false when there was none, as for a proxy's plaintext refusal of the tunnel.
+bool ReadServerCertificate(HINTERNET request, CertificateValidity& validity) {
+    const WinHttpApi* api = WinHttp();
+    PCCERT_CONTEXT certificate = nullptr;
+    DWORD bytes = sizeof certificate;
+    if (!api->QueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, &certificate, &bytes) ||
+        certificate == nullptr) {
+        return false;
+    }
+    validity.NotBeforeUtc = SerialFromFileTime(certificate->pCertInfo->NotBefore);
+    validity.NotAfterUtc = SerialFromFileTime(certificate->pCertInfo->NotAfter);
+    api->FreeCertificate(certificate);
+    return true;
+}
+
+// What every request is sent with. No redirect is followed: a 3xx answer is the source's own,
+// with its own Date, on this connection, where a followed one would come from another host. No
+// credentials go anywhere, the computer account's included: a proxy that asks for them gets a
+// challenge it cannot relay. Over HTTPS, the computer's clock may be years off, which is what is
+// being mended: a certificate's dates are not judged against it (JudgeAnswer holds the Date
+// against them instead). Revocation is not asked for (WinHTTP's default): its answers carry
+// dates too. Every other fault of the certificate fails the request.
+bool PrepareRequest(HINTERNET request, bool secure) {
+    const WinHttpApi* api = WinHttp();
+    DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
+    DWORD neverLogOn = WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH;
+    DWORD security = SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
+    return api->SetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects,
+                          sizeof noRedirects) &&
+           api->SetOption(request, WINHTTP_OPTION_AUTOLOGON_POLICY, &neverLogOn,
+                          sizeof neverLogOn) &&
+           (!secure ||
+            api->SetOption(request, WINHTTP_OPTION_SECURITY_FLAGS, &security, sizeof security));
 }
 
 }  // namespace
@@ -156,15 +178,7 @@ WinHttpAnswer WinHttpConnection::Exchange(SerialDate sendAtUtc, SerialDate deadl
     const UniqueInternet request(api->OpenRequest(connection_.get(), L"HEAD", path_.c_str(),
                                                   nullptr, WINHTTP_NO_REFERER,
                                                   WINHTTP_DEFAULT_ACCEPT_TYPES, requestFlags));
-    if (!request) {
-        return answer;
-    }
-    // The computer's clock may be years off, which is what is being mended: a certificate's
-    // validity dates say nothing then. Revocation is not asked for (WinHTTP's default): its
-    // answers carry dates too. Every other fault of the certificate fails the request.
-    DWORD security = SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
-    if (target_.Secure &&
-        !api->SetOption(request.get(), WINHTTP_OPTION_SECURITY_FLAGS, &security, sizeof security)) {
+    if (!request || !PrepareRequest(request.get(), target_.Secure)) {
         return answer;
     }
     if (sendAtUtc > 0.0) {
@@ -187,17 +201,22 @@ WinHttpAnswer WinHttpConnection::Exchange(SerialDate sendAtUtc, SerialDate deadl
                                          error == ERROR_WINHTTP_NAME_NOT_RESOLVED);
         return answer;
     }
-    if (target_.Secure && !CameOverTls(request.get())) {
+    ReceivedAnswer received;
+    received.Secure = target_.Secure;
+    received.Proxied = proxied;
+    received.ServerCertificate =
+        target_.Secure && ReadServerCertificate(request.get(), received.Certificate);
+    received.Status = StatusOf(request.get());
+    const std::string headers = HeaderBlock(request.get());
+    received.HeaderUtc = BelievableHeaderTime(headers);
+    const AnswerVerdict verdict = JudgeAnswer(received);
+    answer.ProxyFailed = verdict == AnswerVerdict::ProxyFailed;
+    if (verdict == AnswerVerdict::NotTheSources || answer.ProxyFailed) {
         return answer;
     }
-    const DWORD status = StatusOf(request.get());
-    if (proxied && (status == kProxyCredentialsStatus || status == kBadGatewayStatus ||
-                    status == kGatewayTimeoutStatus)) {
-        return answer;  // the proxy's own answer, not the source's
-    }
-    answer.Headers = HeaderBlock(request.get());
-    answer.Reading.HeaderUtc = BelievableHeaderTime(answer.Headers);
-    if (answer.Reading.HeaderUtc > 0.0) {
+    answer.Headers = headers;  // the source's own, whether its Date counts or not
+    if (verdict == AnswerVerdict::Counts) {
+        answer.Reading.HeaderUtc = received.HeaderUtc;
         ReadToTheEnd(request.get());
         // The call's start, counted back from the later stamp. Where the callback gave no stamp
         // the connection's making stays inside the exchange: wider bounds, never wrong ones.

@@ -21,9 +21,10 @@ struct WinHttpTarget {
 
 // What one exchange gave.
 struct WinHttpAnswer {
-    NetworkReading Reading;    // HeaderUtc 0 unless the Date header is usable and the answer counts
-    std::string Headers;       // the answer's header block as received; empty on failure
-    bool ProxyFailed = false;  // the proxy could not be reached or resolved
+    NetworkReading Reading;  // HeaderUtc 0 unless the Date header is usable and the answer counts
+    std::string Headers;     // the header block of the source's own answer; empty when none came
+    bool ProxyFailed =
+        false;  // the proxy could not be reached or resolved, or asked for credentials
 };
 
 class WinHttpConnection {
@@ -35,9 +36,10 @@ public:
     // answer between them: the first is taken once the connection and, over HTTPS, the handshake
     // are made (WinHTTP opens a connection where it has none open to the source, or the source
     // closed it), the second when the answer's headers have come. Over HTTPS only an answer on a
-    // connection whose certificate leads to a root Windows trusts and names the host counts;
-    // its validity dates are not looked at. An exchange sent at once that fails never reads the
-    // stamps.
+    // connection whose certificate leads to a root Windows trusts and names the host counts, and
+    // only with a Date inside that certificate's lifetime (JudgeAnswer); the computer's clock is
+    // not held against the certificate. Redirects are not followed: a 3xx answer counts with its
+    // own Date. An exchange sent at once that fails never reads the stamps.
     WinHttpAnswer Exchange(SerialDate sendAtUtc, SerialDate deadlineUtc, double limitMs,
                            const UtcStamps& stamps);
 

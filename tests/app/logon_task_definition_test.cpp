@@ -1,4 +1,4 @@
-// The logon task's definition, read back by libxml2.
+// The logon task's definition, read back by libxml2, with the event query of its resume trigger.
 #include "app/autostart/logon_task_definition.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,15 @@
 #include <string>
 
 namespace {
+
+using XmlDocument = std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)>;
+using XPathContext = std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)>;
+
+XmlDocument Parse(const std::string& xml) {
+    return XmlDocument(xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, "UTF-8",
+                                     XML_PARSE_NONET | XML_PARSE_IGNORE_ENC),
+                       xmlFreeDoc);
+}
 
 // An XPath expression over the definition, read as a string; 't' is the task namespace.
 std::string Query(xmlXPathContext* context, const char* expression) {
@@ -32,13 +41,9 @@ TEST(LogonTaskXml, ParsesBackToTheSystemLogonTaskForTheCopy) {
         const std::string xml = LogonTaskXml(path);
         // UTF-8 here, widened as a whole when it is handed to the scheduler.
         EXPECT_EQ(xml.rfind(R"(<?xml version="1.0" encoding="UTF-16"?>)", 0), 0u);
-        const std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc(
-            xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, "UTF-8",
-                          XML_PARSE_NONET | XML_PARSE_IGNORE_ENC),
-            xmlFreeDoc);
+        const XmlDocument doc = Parse(xml);
         ASSERT_TRUE(doc);
-        const std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> context(
-            xmlXPathNewContext(doc.get()), xmlXPathFreeContext);
+        const XPathContext context(xmlXPathNewContext(doc.get()), xmlXPathFreeContext);
         xmlXPathRegisterNs(context.get(), BAD_CAST "t",
                            BAD_CAST "http://schemas.microsoft.com/windows/2004/02/mit/task");
         const struct {
@@ -46,9 +51,12 @@ TEST(LogonTaskXml, ParsesBackToTheSystemLogonTaskForTheCopy) {
             std::string Expected;
         } rows[] = {
             {"string(/t:Task/@version)", "1.2"},
-            // One trigger: a logon, of anyone.
-            {"count(/t:Task/t:Triggers/*)", "1"},
+            {"string(//t:RegistrationInfo/t:URI)", "\\Quelan_Tikora\\Quelan_Tikora"},
+            // Two triggers: a logon, of anyone, and the resume event.
+            {"count(/t:Task/t:Triggers/*)", "2"},
             {"count(/t:Task/t:Triggers/t:LogonTrigger[not(t:UserId)])", "1"},
+            {"string(//t:LogonTrigger/t:Enabled)", "true"},
+            {"string(//t:EventTrigger/t:Enabled)", "true"},
             // One principal, SYSTEM by its SID, and no group; the action runs as it.
             {"count(//t:Principal)", "1"},
             {"string(//t:Principal/t:UserId)", "S-1-5-18"},
@@ -69,6 +77,15 @@ TEST(LogonTaskXml, ParsesBackToTheSystemLogonTaskForTheCopy) {
         for (const auto& row : rows) {
             EXPECT_EQ(Query(context.get(), row.Expression), row.Expected) << row.Expression;
         }
+        // The subscription is an event log query of its own, escaped into the definition.
+        const XmlDocument query =
+            Parse(Query(context.get(), "string(//t:EventTrigger/t:Subscription)"));
+        ASSERT_TRUE(query);
+        const XPathContext queryContext(xmlXPathNewContext(query.get()), xmlXPathFreeContext);
+        EXPECT_EQ(Query(queryContext.get(), "string(/QueryList/Query/Select/@Path)"), "System");
+        EXPECT_EQ(Query(queryContext.get(), "string(/QueryList/Query/Select)"),
+                  "*[System[Provider[@Name='Microsoft-Windows-Power-Troubleshooter'] and "
+                  "EventID=1]]");
     }
 }
 

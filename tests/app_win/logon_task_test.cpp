@@ -1,5 +1,5 @@
-// The logon task against Wine's real Task Scheduler, under the real name. Every test removes
-// the task, and anything standing in its place, before and after itself.
+// The logon task against Wine's real Task Scheduler, under the real name in its real folder.
+// Every test removes the task, and anything standing in its place, before and after itself.
 #include "app/autostart/win/logon_task.h"
 
 #include <windows.h>
@@ -43,13 +43,39 @@ TEST_F(LogonTaskTest, RegistersUnderTheNameAndDeletesOnce) {
         const std::string stored = StoredDefinition();
         EXPECT_NE(stored.find("<DisallowStartIfOnBatteries>false<"), std::string::npos);
         EXPECT_NE(stored.find("<ExecutionTimeLimit>PT0S<"), std::string::npos);
-        // Wine drops the principal and the actions it reads: no task is shown to run anything.
+        // Wine drops the principal, the triggers and the actions it reads: no task is shown to
+        // run anything.
         EXPECT_FALSE(LogonTaskSystemProgram().has_value());
     }
     EXPECT_TRUE(DeleteLogonTask());
     EXPECT_FALSE(LogonTaskExists());
-    EXPECT_EQ(GetFileAttributesW(TaskFilePath().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(TaskFolderPath().c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(DeleteLogonTask());  // nothing left to delete counts as deleted
+}
+
+// An older version's task in the root folder, which the scheduler keeps as its file alone.
+bool PlantRootTask() {
+    if (!RegisterLogonTask(R"(C:\Old\QuelanTikora.exe)")) {
+        return false;
+    }
+    const std::string stored = StoredDefinition();
+    DeleteLogonTask();
+    std::ofstream(std::filesystem::path(TaskFolderPath()), std::ios::binary) << stored;
+    return GetFileAttributesW(TaskFolderPath().c_str()) == FILE_ATTRIBUTE_ARCHIVE;
+}
+
+TEST_F(LogonTaskTest, TickAndUntickRemoveTheRootFoldersTaskOfTheName) {
+    for (const bool tick : {true, false}) {
+        SCOPED_TRACE(tick ? "tick" : "untick");
+        ASSERT_TRUE(PlantRootTask());
+        EXPECT_TRUE(tick ? RegisterLogonTask(R"(C:\Tools\clock.exe)") : DeleteLogonTask());
+        EXPECT_EQ(LogonTaskExists(), tick);
+        // The folder stands in its place after a tick, nothing after an untick.
+        const DWORD attributes = GetFileAttributesW(TaskFolderPath().c_str());
+        EXPECT_EQ(attributes,
+                  tick ? attributes | FILE_ATTRIBUTE_DIRECTORY : INVALID_FILE_ATTRIBUTES);
+        AutostartCleanup::Clean();
+    }
 }
 
 // A thread that runs COM in the multithreaded apartment can call, and its COM stays initialised.

@@ -1,6 +1,6 @@
-// The check of the copy's folder, on descriptors such as Windows gives back for a folder (Wine
-// keeps none of its own: it makes them up from the Unix permissions), and the texts Event
-// Viewer reads from the program file.
+// The check of the copy's folder, of Program Files and of the copy itself, on descriptors such as
+// Windows gives back (Wine keeps none of its own: it makes them up from the Unix permissions), and
+// the texts Event Viewer reads from the program file.
 #include "app/autostart/win/protected_folder.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +12,18 @@
 #include <vector>
 
 #include "app/autostart/event_entries.h"
+#include "app/autostart/win/protected_copy.h"
+#include "app/win/app_info.h"
 #include "core/win/wide_text.h"
+#include "tests/app_win/run_key.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
-// Program Files' owner, trusted as the folder's owner and writer: it can change all in it.
+// The owner of the folder it lies in, trusted as owner and writer: it can change all in it.
 constexpr wchar_t kProgramFilesOwner[] = L"S-1-5-21-1-2-3-1000";
 
-TEST(ProtectedFolder, TrustsOnlyAFolderThatNoOtherAccountCanChange) {
+TEST(ProtectedFolder, TrustsOnlyWhatNoOtherAccountCanChange) {
     const struct {
         const wchar_t* Sddl;
         bool Trusted;
@@ -46,6 +50,21 @@ TEST(ProtectedFolder, TrustsOnlyAFolderThatNoOtherAccountCanChange) {
         {L"O:BAD:P(A;;FA;;;BA)(A;;WO;;;BU)", false},            // take ownership
         {L"O:BAD:P(A;;FA;;;BA)(A;;GW;;;IU)", false},            // unmapped generic write
         {L"O:BA", false},                                       // no list: everyone may
+        // Program Files as Windows has it: what passes on to new folders does not count.
+        {L"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464D:PAI"
+         L"(A;;FA;;;S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464)"
+         L"(A;OICIIO;GA;;;S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464)"
+         L"(A;;0x1301bf;;;SY)(A;OICIIO;GA;;;SY)(A;;0x1301bf;;;BA)(A;OICIIO;GA;;;BA)"
+         L"(A;;0x1200a9;;;BU)(A;OICIIO;GXGR;;;BU)(A;OICIIO;GA;;;CO)(A;;0x1200a9;;;AC)",
+         true},
+        {L"O:SYD:AI(A;;FA;;;SY)(A;;0x1301bf;;;BU)", false},  // Program Files that users may change
+        // The copy: made by the program, inherited from its folder, as Wine shows a file.
+        {L"O:BAD:AI(A;ID;FA;;;SY)(A;ID;FA;;;BA)(A;ID;0x1200a9;;;BU)", true},
+        {L"O:S-1-5-21-1-2-3-1000D:(A;;FA;;;SY)(A;;FA;;;S-1-5-21-1-2-3-1000)(A;;0x1200a9;;;WD)",
+         true},
+        {L"O:BAD:P(A;;FA;;;BA)(A;;0x4;;;BU)", false},      // append to it
+        {L"O:BAD:P(A;;FA;;;BA)(A;;0x100;;;BU)", false},    // change its attributes
+        {L"O:S-1-5-21-9-9-9-1001D:P(A;;FA;;;SY)", false},  // a user owns it: may change its list
     };
     PSID trustedOwner = nullptr;
     ASSERT_TRUE(ConvertStringSidToSidW(kProgramFilesOwner, &trustedOwner));
@@ -53,7 +72,7 @@ TEST(ProtectedFolder, TrustsOnlyAFolderThatNoOtherAccountCanChange) {
         SCOPED_TRACE(Narrow(c.Sddl));
         const UniqueLocalMemory descriptor = DescriptorFromSddl(c.Sddl);
         ASSERT_TRUE(descriptor);
-        EXPECT_EQ(IsProtectedFolderSecurity(descriptor.get(), trustedOwner), c.Trusted);
+        EXPECT_EQ(IsProtectedSecurity(descriptor.get(), trustedOwner), c.Trusted);
     }
     LocalFree(trustedOwner);
 
@@ -64,6 +83,25 @@ TEST(ProtectedFolder, TrustsOnlyAFolderThatNoOtherAccountCanChange) {
         ASSERT_TRUE(
             GetSecurityDescriptorControl(DescriptorFromSddl(made).get(), &control, &revision));
         EXPECT_TRUE(control & SE_DACL_PROTECTED);
+    }
+}
+
+// Program Files, or the copy itself, that others may change holds no copy to run as SYSTEM: the
+// copy is not current, and a copy is refused in such a Program Files, made anew over such a file.
+TEST(ProtectedCopy, IsRefusedWhereOthersMayChangeItOrProgramFiles) {
+    const AutostartCleanup cleanup;
+    const std::string program = Narrow(ModuleFilePath(nullptr));
+    ASSERT_TRUE(InstallProtectedCopy(program));
+    const std::wstring programFiles = CopyFolder().substr(0, CopyFolder().rfind(L'\\'));
+    for (const std::wstring& opened : {programFiles, CopyPath()}) {
+        SCOPED_TRACE(Narrow(opened));
+        // Until the mode shows (RunUnixCommandOn).
+        RunUnixCommandOn(L"chmod o+w", opened);
+        EXPECT_TRUE(PumpUntil([&] { return !ProtectedCopyIsCurrent(program); }, 3000));
+        const bool installed = InstallProtectedCopy(program);
+        RunUnixCommandOn(L"chmod o-w", opened);
+        EXPECT_EQ(installed, opened == CopyPath());
+        EXPECT_TRUE(PumpUntil([&] { return ProtectedCopyIsCurrent(program); }, 3000));
     }
 }
 

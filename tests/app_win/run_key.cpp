@@ -55,10 +55,14 @@ void DeleteRunValue() {
     RegDeleteValueW(key.get(), kRunValue);
 }
 
-std::wstring TaskFilePath() {
+std::wstring TaskFolderPath() {
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
     return std::wstring(system) + L"\\Tasks\\Quelan_Tikora";
+}
+
+std::wstring TaskFilePath() {
+    return TaskFolderPath() + L"\\Quelan_Tikora";
 }
 
 std::wstring CopyFolder() {
@@ -97,28 +101,33 @@ bool BlockCopy() {
     return CreateDirectoryW(CopyPath().c_str(), nullptr) != FALSE;
 }
 
-// Wine runs a Unix program that a process starts (without telling its exit status), and names
-// a file's owner after its Unix owner: nobody shows as Anonymous.
-bool PlantForeignFolder() {
+// Wine starts a Unix program that a process starts and returns at once: the process handle it
+// gives tells neither the program's end nor its exit status, so callers wait for its effect. It
+// makes up a file's descriptor from its Unix owner and mode: nobody shows as Anonymous, a mode
+// that lets others write as Everyone's right to change it.
+void RunUnixCommandOn(const wchar_t* command, const std::wstring& path) {
     using UnixName = char*(CDECL*)(const wchar_t*);
     const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    CreateDirectoryW(CopyFolder().c_str(), nullptr);
-    char* folder = unixName != nullptr ? unixName(CopyFolder().c_str()) : nullptr;
-    if (folder == nullptr) {
-        return false;
+    char* unixPath = unixName != nullptr ? unixName(path.c_str()) : nullptr;
+    if (unixPath == nullptr) {
+        return;
     }
-    std::wstring command = L"Z:\\bin\\chown nobody \"" + Widen(folder) + L"\"";
-    HeapFree(GetProcessHeap(), 0, folder);
+    std::wstring line = std::wstring(L"Z:\\bin\\") + command + L" \"" + Widen(unixPath) + L"\"";
+    HeapFree(GetProcessHeap(), 0, unixPath);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &process)) {
-        WaitForSingleObject(process.hProcess, 10000);
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &process)) {
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
     }
+}
+
+namespace {
+
+bool CopyFolderIsForeign() {
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR security = nullptr;
     const bool foreign =
@@ -127,6 +136,17 @@ bool PlantForeignFolder() {
         IsWellKnownSid(owner, WinAnonymousSid);
     LocalFree(security);
     return foreign;
+}
+
+}  // namespace
+
+bool PlantForeignFolder() {
+    CreateDirectoryW(CopyFolder().c_str(), nullptr);
+    RunUnixCommandOn(L"chown nobody", CopyFolder());
+    for (int poll = 0; poll < 50 && !CopyFolderIsForeign(); ++poll) {
+        Sleep(50);
+    }
+    return CopyFolderIsForeign();
 }
 
 std::optional<std::wstring> EventMessageFile() {

@@ -21,7 +21,9 @@ void StoreRunText(const std::wstring& text);
 std::optional<std::wstring> RunText();
 void DeleteRunValue();
 
-// Where the scheduler keeps the logon task's definition (a 32-bit prefix: no redirection).
+// Where the scheduler keeps the task folder, where an older version's task in the root folder
+// stood too, and the logon task's definition in it (a 32-bit prefix: no redirection).
+std::wstring TaskFolderPath();
 std::wstring TaskFilePath();
 
 // The protected copy's folder, from the environment (%ProgramFiles(x86)%, else %ProgramFiles%),
@@ -37,6 +39,8 @@ bool BlockCopy();
 // The copy's folder, empty and owned by another account (Unix's nobody, which Wine shows as
 // Anonymous); false where its owner cannot be changed (not root).
 bool PlantForeignFolder();
+// Runs /bin/<command> on the Unix file behind a Windows path ("chmod o+w").
+void RunUnixCommandOn(const wchar_t* command, const std::wstring& path);
 
 // The program's event source's message file; nullopt when the source is not registered.
 std::optional<std::wstring> EventMessageFile();
@@ -60,7 +64,8 @@ public:
 class BlockedLogonTask {
 public:
     BlockedLogonTask()
-        : made_(CreateDirectoryW(TaskFilePath().c_str(), nullptr) != FALSE),
+        : made_((CreateDirectoryW(TaskFolderPath().c_str(), nullptr),
+                 CreateDirectoryW(TaskFilePath().c_str(), nullptr) != FALSE)),
           folder_(CreateFileW(TaskFilePath().c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}

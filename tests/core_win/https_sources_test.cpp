@@ -49,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
         HttpsCase{"UnknownRoot", {"http://unknown-root.test/"}, "http://unknown-root.test/", false},
         HttpsCase{"WrongHostName", {"http://wrong-name.test/"}, "http://wrong-name.test/", false},
         HttpsCase{
-            "ExpiredFromTrustedRoot", {"http://expired.test/"}, "https://expired.test/", true},
+            "ExpiredFromTrustedRoot", {"http://expired.test/"}, "http://expired.test/", false},
+        HttpsCase{"RedirectTakenAsItsOwn", {"http://moved.test/"}, "https://moved.test/", true},
         HttpsCase{"PreferredOverAnEarlierPlainSource",
                   {"http://plain-only.test/", "http://good.test/"},
                   "https://good.test/",
@@ -61,7 +62,11 @@ INSTANTIATE_TEST_SUITE_P(
         HttpsCase{"ThroughTheProxy", {"http://far.test/"}, "https://far.test/", true},
         HttpsCase{
             "PlainThroughTheProxy", {"http://far-plain.test/"}, "http://far-plain.test/", false},
-        HttpsCase{"UnreachableProxyThenDirect", {"http://good.test/"}, "https://good.test/", true}),
+        HttpsCase{"UnreachableProxyThenDirect", {"http://good.test/"}, "https://good.test/", true},
+        HttpsCase{"CredentialsProxyThenDirect",
+                  {"http://plain-only.test/"},
+                  "http://plain-only.test/",
+                  false}),
     [](const testing::TestParamInfo<HttpsCase>& info) { return std::string(info.param.Name); });
 
 }  // namespace

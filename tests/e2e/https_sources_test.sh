@@ -13,7 +13,8 @@ readonly kSources=("good.test 127.0.0.11 good.test,far.test root"
     "unknown-root.test 127.0.0.12 unknown-root.test stranger"
     "wrong-name.test 127.0.0.13 other-name.test root"
     "expired.test 127.0.0.14 expired.test root expired"
-    "plain-only.test 127.0.0.15")
+    "plain-only.test 127.0.0.15"
+    "moved.test 127.0.0.16 moved.test root")
 
 make_certificates() {
     printf '%s\n' '[ca]' 'default_ca = test' '[test]' "database = $work/index" \
@@ -52,7 +53,8 @@ inside() {
     mount --bind "$work/bundle.crt" "$kBundle"
     use_overlay_prefix "$work"
     python3 "$here/tls_sources.py" --log "$work/requests.log" --ready "$work/ready" "$@" \
-        --plain 127.0.0.12 --plain 127.0.0.13 --plain 127.0.0.15 --proxy 127.0.0.1:3128 \
+        --plain 127.0.0.12 --plain 127.0.0.13 --plain 127.0.0.14 --plain 127.0.0.15 \
+        --moved 127.0.0.16 --proxy 127.0.0.1:3128 --credentials-proxy 127.0.0.1:3129 \
         --map far.test=127.0.0.11 --map far-plain.test=127.0.0.15 &
     trap 'kill $! 2>/dev/null; stop_wineserver' EXIT
     poll_until 100 test -e "$work/ready" || { fail "the sources did not start"; return 0; }
@@ -64,6 +66,9 @@ inside() {
     http_proxy=127.0.0.1:3128 wine "$tests" --gtest_filter=*/PlainThroughTheProxy ||
         fail "… a proxy, plain"
     http_proxy=127.0.0.1:9 wine "$tests" --gtest_filter=*Unreachable* || fail "… a closed proxy"
+    http_proxy=127.0.0.1:3129 wine "$tests" --gtest_filter=*Credentials* || fail "… credentials"
+    grep -q "^credentials proxy GET http://plain-only.test/$" "$work/requests.log" ||
+        fail "the proxy that wants credentials was not asked"
     grep -q "^proxy CONNECT far.test:443$" "$work/requests.log" || fail "no tunnel to far.test"
     awk '/^127.0.0.11 connection served/ && $4 >= 10 { kept = 1 } END { exit !kept }' \
         "$work/requests.log" || fail "no narrowing kept its HTTPS connection"

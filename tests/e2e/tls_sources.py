@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """The true time in a Date header over HTTP/1.1, kept alive: HTTPS on ADDRESS:443 (--tls
 ADDRESS:CERT:KEY), plain on ADDRESS:80 (--plain), a proxy (--proxy ADDRESS:PORT) that alone
-reaches --map NAME=ADDRESS. Logs "ADDRESS REQUEST-BYTES", "ADDRESS connection served N" as a
-connection ends, and "proxy CONNECT HOST:PORT"."""
+reaches --map NAME=ADDRESS, one that asks every request for credentials (--credentials-proxy
+ADDRESS:PORT); sources on a --moved ADDRESS answer 301 to a host that does not exist. Logs
+"ADDRESS REQUEST-BYTES", "ADDRESS connection served N" as a connection ends, "proxy CONNECT
+HOST:PORT" and "credentials proxy METHOD TARGET"."""
 import argparse
 import http.server
 import pathlib
@@ -25,7 +27,10 @@ class DateAnswer(http.server.BaseHTTPRequestHandler):
     def do_HEAD(self):
         log(f"{self.server.server_address[0]} {request_bytes(self)!r}")
         self.served = getattr(self, "served", 0) + 1
-        self.send_response(200)  # with Server and Date headers
+        moved = self.server.server_address[0] in ARGS.moved
+        self.send_response(301 if moved else 200)  # with Server and Date headers
+        if moved:
+            self.send_header("Location", "https://nowhere.test/")
         self.send_header("Content-Length", "0")
         self.end_headers()
 
@@ -71,6 +76,13 @@ class Proxy(DateAnswer):
         relay(self.connection, upstream)
         self.close_connection = True
 
+class CredentialsProxy(DateAnswer):
+    def do_HEAD(self):
+        log(f"credentials proxy {self.command} {self.path}")
+        self.send_error(407)  # with a Date
+
+    do_GET = do_CONNECT = do_HEAD
+
 def serve(handler, address, port, context=None):
     server = http.server.ThreadingHTTPServer((address, port), handler)
     if context:
@@ -78,7 +90,7 @@ def serve(handler, address, port, context=None):
     threading.Thread(target=server.serve_forever, daemon=True).start()
 
 parser = argparse.ArgumentParser()
-for option in ("--tls", "--plain", "--proxy", "--map"):
+for option in ("--tls", "--plain", "--proxy", "--credentials-proxy", "--map", "--moved"):
     parser.add_argument(option, action="append", default=[])
 parser.add_argument("--log", required=True)
 parser.add_argument("--ready", required=True)
@@ -92,5 +104,7 @@ for address in ARGS.plain:
     serve(DateAnswer, address, 80)
 for address, port in (item.split(":") for item in ARGS.proxy):
     serve(Proxy, address, int(port))
+for address, port in (item.split(":") for item in ARGS.credentials_proxy):
+    serve(CredentialsProxy, address, int(port))
 pathlib.Path(ARGS.ready).touch()
 threading.Event().wait()

@@ -322,8 +322,11 @@ registered_command() {
         2>/dev/null | tr -d '\r' | sed -n 's/^ *Quelan_Tikora *REG_SZ *//p' || true
 }
 
-# Whether the scheduler holds the logon task: Wine keeps each task as a file of its name.
-logon_task_registered() { [ -f "$WINEPREFIX/drive_c/windows/system32/tasks/Quelan_Tikora" ]; }
+# Whether the scheduler holds the logon task in its folder: Wine keeps each task as a file of its
+# name, each task folder as a folder.
+logon_task_registered() {
+    [ -f "$WINEPREFIX/drive_c/windows/system32/tasks/Quelan_Tikora/Quelan_Tikora" ]
+}
 
 # The protected copy's folder: in the 32-bit Program Files, which a 64-bit prefix calls (x86).
 copy_folder() {

@@ -127,10 +127,11 @@ bool IsPlainFile(HANDLE file) {
              (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
 }
 
-// With the folder checked and held open.
-bool CopyHoldsProgram(const std::wstring& folder, const ProgramBytes& program) {
-    const UniqueFileHandle copy = OpenCopy(folder + kCopyFileName, GENERIC_READ);
-    return copy && IsPlainFile(copy.get()) &&
+// With the folder checked and held open: the copy is a plain file that only the trusted accounts
+// may change, checked through the handle it is read by, and holds the program's bytes.
+bool CopyHoldsProgram(const ProtectedFolder& folder, const ProgramBytes& program) {
+    const UniqueFileHandle copy = OpenCopy(folder.Path + kCopyFileName, GENERIC_READ);
+    return copy && IsPlainFile(copy.get()) && IsProtectedFile(folder, copy.get()) &&
            HoldsBytes(copy.get(), program.View.get(), program.Size);
 }
 
@@ -239,13 +240,13 @@ bool PutInPlace(HANDLE file, const std::wstring& folder) {
 // folder, then renamed over the copy: a rename on one volume, so a reader never finds half a
 // copy. Every step after the file is made goes through its handle, so nothing planted between
 // the steps can be written instead.
-bool WriteCopy(const std::wstring& folder, const ProgramBytes& program) {
-    UniqueFileHandle file = CreateNewCopyFile(folder);
+bool WriteCopy(const ProtectedFolder& folder, const ProgramBytes& program) {
+    UniqueFileHandle file = CreateNewCopyFile(folder.Path);
     if (!file) {
         return false;
     }
     if (!WriteWhole(file.get(), program.View.get(), program.Size) ||
-        !PutInPlace(file.get(), folder)) {
+        !PutInPlace(file.get(), folder.Path)) {
         DeleteByHandle(file.get());
         return false;
     }
@@ -269,8 +270,8 @@ bool InstallProtectedCopy(std::string_view programPath) {
     bool installed = false;
     {
         // Held open until the copy has been read back: the folder checked is the one written to.
-        const UniqueFileHandle folderHandle = OpenProtectedFolder(folder);
-        installed = folderHandle && WriteCopy(folder, *program);
+        const ProtectedFolder checked = OpenProtectedFolder(folder);
+        installed = checked && WriteCopy(checked, *program);
     }
     if (!installed) {
         RemoveDirectoryW(folder.c_str());  // only when it is empty
@@ -284,8 +285,8 @@ bool ProtectedCopyIsCurrent(std::string_view programPath) {
     if (!program || folder.empty()) {
         return false;
     }
-    const UniqueFileHandle folderHandle = OpenExistingProtectedFolder(folder);
-    return folderHandle && CopyHoldsProgram(folder, *program);
+    const ProtectedFolder checked = OpenExistingProtectedFolder(folder);
+    return checked && CopyHoldsProgram(checked, *program);
 }
 
 bool RemoveProtectedCopy() {
@@ -300,8 +301,8 @@ bool RemoveProtectedCopy() {
         return true;
     }
     {
-        const UniqueFileHandle folderHandle = OpenExistingProtectedFolder(folder);
-        if (!folderHandle) {
+        const ProtectedFolder checked = OpenExistingProtectedFolder(folder);
+        if (!checked) {
             return true;
         }
         const UniqueFileHandle copy =

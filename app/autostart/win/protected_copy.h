@@ -23,8 +23,8 @@ std::string ProtectedCopyPath();
 // new file is left.
 bool InstallProtectedCopy(std::string_view programPath);
 
-// True when the copy is a plain file in a folder that passes the check above and holds the
-// running program's bytes, read from programPath.
+// True when the copy is a plain file in a folder that passes the check above, passes the same
+// check itself (IsProtectedFile), and holds the running program's bytes, read from programPath.
 bool ProtectedCopyIsCurrent(std::string_view programPath);
 
 // Deletes the copy, then its folder if that is empty. A copy that is running (the logon task's

@@ -1,5 +1,5 @@
-// The protected copy's folder: made with a descriptor of its own, and checked through a handle
-// before anything in it is trusted.
+// The protected copy's folder: made with a descriptor of its own, and checked through a handle,
+// with the folder it lies in and the files in it, before anything in it is trusted.
 #include "app/autostart/win/protected_folder.h"
 
 #include <aclapi.h>
@@ -7,7 +7,7 @@
 
 namespace {
 
-// What no account but the trusted ones may hold on the folder: writing or adding files or
+// What no account but the trusted ones may hold on the folder or file: writing or adding files or
 // folders, changing attributes, deleting it or anything in it, changing its permissions, taking
 // ownership (generic rights included, as they may stand unmapped in an entry).
 constexpr ACCESS_MASK kChangeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
@@ -38,8 +38,8 @@ bool IsTrustedSid(PSID sid, PSID trustedOwner) {
     return EqualSid(sid, trustedInstaller) != FALSE;
 }
 
-// True when no entry lets an untrusted account change the folder. Entries that only pass on to
-// what is made in the folder do not apply to it; denials take nothing away from the check. An
+// True when no entry lets an untrusted account change the folder or file. Entries that only pass
+// on to what is made in a folder do not apply to it; denials take nothing away from the check. An
 // entry of a kind not known here counts against it.
 bool DaclKeepsOthersOut(PACL dacl, PSID trustedOwner) {
     ACL_SIZE_INFORMATION size{};
@@ -76,10 +76,15 @@ bool DaclKeepsOthersOut(PACL dacl, PSID trustedOwner) {
     return true;
 }
 
-// The folder that holds path (everything before its last backslash).
+// The folder that holds path (everything before its last backslash). A drive's root keeps its
+// backslash: "C:" alone names the drive's current folder.
 std::wstring ParentOf(const std::wstring& path) {
     const size_t separator = path.find_last_of(L'\\');
-    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
+    if (separator == std::wstring::npos) {
+        return {};
+    }
+    const bool driveRoot = separator == 2 && path[1] == L':';
+    return path.substr(0, driveRoot ? separator + 1 : separator);
 }
 
 UniqueFileHandle OpenFolderHandle(const std::wstring& folder, DWORD sharing) {
@@ -105,9 +110,39 @@ bool IsPlainFolder(HANDLE handle) {
            !(information.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// The descriptor's owner as bytes; empty when it has none.
+std::vector<BYTE> OwnerOf(PSECURITY_DESCRIPTOR descriptor) {
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    if (!GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) || owner == nullptr ||
+        !IsValidSid(owner)) {
+        return {};
+    }
+    const BYTE* bytes = static_cast<const BYTE*>(owner);
+    return std::vector<BYTE>(bytes, bytes + GetLengthSid(owner));
+}
+
+PSID SidOf(const std::vector<BYTE>& bytes) {
+    return bytes.empty() ? nullptr : const_cast<BYTE*>(bytes.data());
+}
+
+// The object behind the handle passes IsProtectedSecurity with trustedOwner; its owner, when
+// ownerOut is given.
+bool HasProtectedSecurity(HANDLE handle, PSID trustedOwner, std::vector<BYTE>* ownerOut) {
+    const UniqueLocalMemory security =
+        SecurityOf(handle, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION);
+    if (!security || !IsProtectedSecurity(security.get(), trustedOwner)) {
+        return false;
+    }
+    if (ownerOut != nullptr) {
+        *ownerOut = OwnerOf(security.get());
+    }
+    return true;
+}
+
 }  // namespace
 
-bool IsProtectedFolderSecurity(PSECURITY_DESCRIPTOR descriptor, PSID trustedOwner) {
+bool IsProtectedSecurity(PSECURITY_DESCRIPTOR descriptor, PSID trustedOwner) {
     PSID owner = nullptr;
     BOOL ownerDefaulted = FALSE;
     BOOL daclPresent = FALSE;
@@ -119,28 +154,30 @@ bool IsProtectedFolderSecurity(PSECURITY_DESCRIPTOR descriptor, PSID trustedOwne
            daclPresent && DaclKeepsOthersOut(dacl, trustedOwner);
 }
 
-UniqueFileHandle OpenExistingProtectedFolder(const std::wstring& folder) {
-    // Program Files is only asked for its owner: it is left open to everything else.
+ProtectedFolder OpenExistingProtectedFolder(const std::wstring& folder) {
+    // The drive's root is only asked for its owner: it is left open to everything else.
+    const std::wstring parentPath = ParentOf(folder);
+    const UniqueFileHandle root =
+        OpenFolderHandle(ParentOf(parentPath), kFolderSharing | FILE_SHARE_DELETE);
     const UniqueFileHandle parent =
-        OpenFolderHandle(ParentOf(folder), kFolderSharing | FILE_SHARE_DELETE);
-    UniqueFileHandle handle = OpenFolderHandle(folder, kFolderSharing);
-    if (!parent || !handle || !IsPlainFolder(handle.get())) {
+        OpenFolderHandle(parentPath, kFolderSharing | FILE_SHARE_DELETE);
+    ProtectedFolder checked{folder, OpenFolderHandle(folder, kFolderSharing), {}};
+    if (!root || !parent || !checked.Handle || !IsPlainFolder(parent.get()) ||
+        !IsPlainFolder(checked.Handle.get())) {
         return {};
     }
-    const UniqueLocalMemory parentSecurity = SecurityOf(parent.get(), OWNER_SECURITY_INFORMATION);
-    const UniqueLocalMemory security =
-        SecurityOf(handle.get(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION);
-    PSID parentOwner = nullptr;
-    BOOL defaulted = FALSE;
-    if (!parentSecurity || !security ||
-        !GetSecurityDescriptorOwner(parentSecurity.get(), &parentOwner, &defaulted) ||
-        !IsProtectedFolderSecurity(security.get(), parentOwner)) {
+    const UniqueLocalMemory rootSecurity = SecurityOf(root.get(), OWNER_SECURITY_INFORMATION);
+    const std::vector<BYTE> rootOwner =
+        rootSecurity ? OwnerOf(rootSecurity.get()) : std::vector<BYTE>();
+    if (rootOwner.empty() ||
+        !HasProtectedSecurity(parent.get(), SidOf(rootOwner), &checked.TrustedOwner) ||
+        !HasProtectedSecurity(checked.Handle.get(), SidOf(checked.TrustedOwner), nullptr)) {
         return {};
     }
-    return handle;
+    return checked;
 }
 
-UniqueFileHandle OpenProtectedFolder(const std::wstring& folder) {
+ProtectedFolder OpenProtectedFolder(const std::wstring& folder) {
     const UniqueLocalMemory descriptor = DescriptorFromSddl(kProtectedFolderSddl);
     if (!descriptor) {
         return {};
@@ -150,9 +187,13 @@ UniqueFileHandle OpenProtectedFolder(const std::wstring& folder) {
     if (!made && GetLastError() != ERROR_ALREADY_EXISTS) {
         return {};
     }
-    UniqueFileHandle handle = OpenExistingProtectedFolder(folder);
-    if (!handle && made) {
+    ProtectedFolder checked = OpenExistingProtectedFolder(folder);
+    if (!checked && made) {
         RemoveDirectoryW(folder.c_str());
     }
-    return handle;
+    return checked;
+}
+
+bool IsProtectedFile(const ProtectedFolder& folder, HANDLE file) {
+    return folder && HasProtectedSecurity(file, SidOf(folder.TrustedOwner), nullptr);
 }
