@@ -12,7 +12,10 @@
 # together; the server answers after a pause, so the one that asks holds its turn meanwhile) or
 # "accepted" (the zone is UTC+8, so the change is a few milliseconds, which Wine accepts) or
 # "one_skewed" (as "accepted", but each source has a server on an address of its own, and the
-# first one's clock is kSkewMs ahead: the other two outvote it).
+# first one's clock is kSkewMs ahead: the other two outvote it) or "no_downgrade" (four runs in
+# UTC+8: over HTTPS, the test root trusted in the namespace, which records it; then plain HTTP
+# alone 137 s ahead, left alone with status 2 and a warning; 20 s ahead, asked; and with the
+# record removed, 137 s ahead, asked).
 # BARE_PROGRAM does nothing; it times Wine's own start.
 # Exits 77 (skipped) where private network and mount namespaces cannot be made.
 set -euo pipefail
@@ -40,6 +43,11 @@ readonly kSkewMs=2000
 here="$(cd "$(dirname "$0")" && pwd)"
 # shellcheck source-path=SCRIPTDIR source=isolated_network.sh
 source "$here/isolated_network.sh"
+# shellcheck source-path=SCRIPTDIR source=test_root.sh
+source "$here/test_root.sh"
+readonly kHttpsRecord='HKLM\SOFTWARE\Quelan_Tikora'
+# no_downgrade's runs: each one's source clock ahead in ms, HTTPS served by the first alone.
+readonly kDowngradeSteps=(0 137000 20000 137000)
 
 # The EXIT trap inside the namespaces; it runs after inside() has returned.
 stop_inside() {
@@ -60,12 +68,25 @@ run_instance() {
     echo "$status" >"$work/status$suffix"
 }
 
+# A source on address:port, its clock aheadMs ahead, over TLS on 443; waits until it listens.
+start_source() {
+    local address=$1 port=$2 ahead=$3 tls=()
+    [ "$port" = 443 ] && tls=(--tls-cert "$work/tls/server.crt" --tls-key "$work/tls/server.key")
+    rm -f "$work/ready.$address.$port"
+    python3 "$here/silent_date_server.py" --address "$address" --port "$port" --ahead-ms "$ahead" \
+        "${tls[@]}" --log "$work/server.log" --ready "$work/ready.$address.$port" \
+        >>"$work/server.out" 2>&1 &
+    server_pid+=" $!"
+    poll_until "$kReadyPolls" test -e "$work/ready.$address.$port" || true
+}
+
 # Runs inside the private namespaces, as root of them. Leaves its findings in files in $work.
 inside() {
     local scenario=$1 program=$2 bare=$3 work=$4 zone=Etc/GMT-1
 
-    [ "$scenario" = accepted ] || [ "$scenario" = one_skewed ] && zone=Etc/GMT-8
+    [[ "$scenario" =~ ^(accepted|one_skewed|no_downgrade)$ ]] && zone=Etc/GMT-8
     isolate_network_and_zone "$work" "$zone"
+    [ "$scenario" != no_downgrade ] || trust_test_root "$work/tls"
     use_overlay_prefix "$work"
     server_pid=""
     trap stop_inside EXIT
@@ -86,16 +107,23 @@ inside() {
     local delay=0 answer_delay=0
     [ "$scenario" = late_server ] && delay=$kLateServerDelayS
     [ "$scenario" = two_instances ] && answer_delay=$kAnswerDelayS
-    if [ "$scenario" = one_skewed ]; then
-        local index
-        for index in 1 2 3; do
-            python3 "$here/silent_date_server.py" --address "127.0.0.1$index" \
-                --ahead-ms "$([ "$index" = 1 ] && echo "$kSkewMs" || echo 0)" \
-                --log "$work/server.log" --ready "$work/ready$index" >>"$work/server.out" 2>&1 &
-            server_pid="$server_pid $!"
+    if [ "$scenario" = no_downgrade ]; then
+        local step
+        for step in 1 2 3 4; do
+            # shellcheck disable=SC2086 # the servers of the step before
+            kill $server_pid 2>/dev/null || true
+            server_pid=""
+            start_source 127.0.0.1 80 "${kDowngradeSteps[step - 1]}"
+            [ "$step" != 1 ] || start_source 127.0.0.1 443 0
+            [ "$step" != 4 ] || wine reg delete "$kHttpsRecord" /f >/dev/null 2>&1 || true
+            run_instance "$program" "$work" ".$step"
+            [ "$step" != 1 ] || wine reg query "$kHttpsRecord" >"$work/recorded" 2>&1 || true
         done
-        poll_until "$kReadyPolls" test -e "$work/ready3" -a -e "$work/ready1" -a -e "$work/ready2" ||
-            true
+        return 0
+    elif [ "$scenario" = one_skewed ]; then
+        start_source 127.0.0.11 80 "$kSkewMs"
+        start_source 127.0.0.12 80 0
+        start_source 127.0.0.13 80 0
     else
         python3 "$here/silent_date_server.py" --port 80 --delay "$delay" \
             --answer-delay "$answer_delay" \
@@ -103,7 +131,7 @@ inside() {
         server_pid=$!
     fi
     if [ "$scenario" != late_server ]; then
-        poll_until "$kReadyPolls" test -e "$work/ready" -o -e "$work/ready3" || true
+        poll_until "$kReadyPolls" test -e "$work/ready" -o -e "$work/ready.127.0.0.13.80" || true
     fi
 
     now_ms >"$work/start_ms"
@@ -124,7 +152,7 @@ run_inside_when_rerun "$@"
 scenario=${1:?scenario}
 program=${2:?program}
 bare=${3:?bare program}
-case "$scenario" in answering | late_server | two_instances | accepted | one_skewed) ;; *)
+case "$scenario" in answering | late_server | two_instances | accepted | one_skewed | no_downgrade) ;; *)
     echo "unknown scenario $scenario" >&2
     exit 2
     ;;
@@ -136,9 +164,12 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/tikora-silent.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
 write_hosts_file "$work/hosts"
+if [ "$scenario" = no_downgrade ]; then
+    hosts=("${sources[@]#*://}")
+    make_test_certificates "$work/tls" "${hosts[@]%/}"
+fi
 if [ "$scenario" = one_skewed ]; then
-    awk 'NR > 1 { $1 = "127.0.0.1" NR - 1 } { print }' "$work/hosts" >"$work/hosts.each"
-    mv "$work/hosts.each" "$work/hosts"
+    awk 'NR > 1 { $1 = "127.0.0.1" NR - 1 } { print }' "$work/hosts" >"$work/each" && mv "$work/each" "$work/hosts"
 fi
 
 rerun_inside_namespaces "$scenario" "$program" "$bare" "$work" \
@@ -192,8 +223,9 @@ check_correcting_instance() {
             local difference=none
             [[ "${entry[4]}" =~ ${sources[0]}[^+-]*\+([0-9]+)\.[0-9] ]] &&
                 difference=${BASH_REMATCH[1]}
-            [ "$difference" != none ] && (($(abs $((difference - kSkewMs))) < 100)) ||
+            if [ "$difference" = none ] || (($(abs $((difference - kSkewMs))) >= 100)); then
                 fail "the outvoted source is not named with its difference: '${entry[4]}'"
+            fi
         else
             [[ "${entry[1]}" == "${sources[0]}"* ]] || fail "sources '${entry[1]}'"
         fi
@@ -227,6 +259,29 @@ check_correcting_instance() {
 }
 
 abs() { echo $(($1 < 0 ? -$1 : $1)); }
+
+# Each no_downgrade run's status and the change it asked for: none, or its source's lead within
+# a second; the second run's warning names the change it left alone.
+if [ "$scenario" = no_downgrade ]; then
+    grep -q HttpsAnswered "$work/recorded" || fail "the run over HTTPS recorded nothing"
+    grep -q '^https://' "$work/stdout.1" || fail "the first run was not answered over HTTPS"
+    statuses=(0 2 1 1)
+    for step in 1 2 3 4; do
+        status=$(cat "$work/status.$step") lead=${kDowngradeSteps[step - 1]}
+        change=$(refused_clock_changes_ms "$work/stderr.$step" | head -n 1)
+        echo "run $step, source $lead ms ahead: status $status, change asked ${change:-none} ms"
+        [ "$status" = "${statuses[step - 1]}" ] || fail "run $step: status $status"
+        if ((step <= 2)); then
+            [ -z "$change" ] || fail "run $step asked to move the clock"
+        elif [ -z "$change" ] || (($(abs $((change - lead))) > 1000)); then
+            fail "run $step: change ${change:-none} ms"
+        fi
+    done
+    grep -qE 'warn:eventlog.*L"\+13[67]\.' "$work/stderr.2" || fail "no warning names the change"
+    ((failures == 0)) || { cat "$work/inside.log" "$work/stderr.2"; exit 1; }
+    echo PASS
+    exit 0
+fi
 
 bare_ms=$(cat "$work/bare_ms")
 start_ms=$(cat "$work/start_ms")
